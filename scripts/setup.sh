@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what drosk's build and tests need, when it is missing: with apt-get when run as root,
+# otherwise by saying what to install. Usage: scripts/setup.sh [--tests]
+set -euo pipefail
+
+# command-or-file  Debian package
+needs=(
+  "cmake cmake"
+  "g++ g++"
+  "make make"
+  "javac default-jdk-headless"
+  "unifdef unifdef"
+)
+if [ "${1:-}" = "--tests" ]; then
+  needs+=(
+    "/usr/include/gtest/gtest.h libgtest-dev"
+    "/usr/include/benchmark/benchmark.h libbenchmark-dev"
+    "python3 python3"
+  )
+fi
+
+missing=()
+for need in "${needs[@]}"; do
+  what=${need% *}
+  package=${need#* }
+  if [[ $what == /* ]]; then
+    [ -e "$what" ] || missing+=("$package")
+  else
+    command -v "$what" >/dev/null 2>&1 || missing+=("$package")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+  echo "setup: please install these packages first: ${missing[*]}" >&2
+  echo "       for example: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi

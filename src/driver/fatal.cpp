@@ -1,0 +1,41 @@
+#include "driver/fatal.hpp"
+
+#include <cstdlib>
+#include <string>
+
+#include "driver/text_file.hpp"
+
+namespace drosk {
+
+std::string format_message(std::string_view format, std::initializer_list<message_value> values) {
+  std::string message;
+  const message_value* next = values.begin();
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    char c = format[i];
+    if (c == '%' && i + 1 < format.size() && (format[i + 1] == 's' || format[i + 1] == 'd')) {
+      if (next != values.end()) {
+        if (const auto* text = std::get_if<std::string_view>(next)) {
+          message += *text;
+        } else {
+          message += std::to_string(std::get<long long>(*next));
+        }
+        ++next;
+      }
+      ++i;
+    } else if (c == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+      message += '%';
+      ++i;
+    } else {
+      message += c;
+    }
+  }
+  if (message.size() > message_limit) message.resize(message_limit);
+  return message;
+}
+
+void fatal(std::string_view format, std::initializer_list<message_value> values) {
+  write_error_text(format_message(format, values));
+  std::exit(1);
+}
+
+}  // namespace drosk

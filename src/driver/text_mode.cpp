@@ -1,0 +1,49 @@
+#include "driver/text_mode.hpp"
+
+#include <cstring>
+
+namespace drosk {
+namespace {
+
+// Calls `emit` with each run of `text` between separators, and whether a separator ends the run.
+template <typename Emit>
+void for_each_run(std::string_view text, char separator, Emit emit) {
+  std::size_t pos = 0;
+  while (pos <= text.size()) {
+    const void* hit = std::memchr(text.data() + pos, separator, text.size() - pos);
+    std::size_t end = hit ? static_cast<const char*>(hit) - text.data() : text.size();
+    emit(text.substr(pos, end - pos), hit != nullptr);
+    if (!hit) break;
+    pos = end + 1;
+  }
+}
+
+}  // namespace
+
+bool append_text_read(std::string& out, std::string_view raw) {
+  std::size_t stop = raw.find(ctrl_z);
+  bool stopped = stop != std::string_view::npos;
+  if (stopped) raw = raw.substr(0, stop);
+  out.reserve(out.size() + raw.size());
+  for_each_run(raw, '\r', [&](std::string_view run, bool) { out.append(run); });
+  return stopped;
+}
+
+void append_crlf(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size() + text.size() / 32);
+  for_each_run(text, '\n', [&](std::string_view run, bool line_end) {
+    out.append(run);
+    if (line_end) out.append("\r\n");
+  });
+}
+
+void append_lf_line_ends(std::string& out, std::string_view raw) {
+  out.reserve(out.size() + raw.size());
+  for_each_run(raw, '\n', [&](std::string_view run, bool line_end) {
+    if (line_end && !run.empty() && run.back() == '\r') run.remove_suffix(1);
+    out.append(run);
+    if (line_end) out.push_back('\n');
+  });
+}
+
+}  // namespace drosk

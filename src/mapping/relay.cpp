@@ -1,0 +1,40 @@
+#include "mapping/relay.hpp"
+
+#include "driver/fatal.hpp"
+#include "driver/text_file.hpp"
+#include "driver/text_mode.hpp"
+#include "mapping/replace_all.hpp"
+#include "platform/files.hpp"
+
+namespace drosk {
+
+void map_message_lines(std::string_view lines, const Settings& settings, std::string& scratch,
+                       std::string& out) {
+  scratch.clear();
+  append_replaced(scratch, lines, settings.build, settings.source);
+  out.clear();
+  append_crlf(out, scratch);
+}
+
+void write_command_log(const std::string& work) {
+  file_ptr log(platform::open_for_writing("__drosk__.log"));
+  if (!log) return;
+  std::string text;
+  append_crlf(text, work);
+  write_bytes(log.get(), text);
+}
+
+void relay_compiler_errors(const Settings& settings, std::string& work) {
+  file_ptr in(platform::open_for_reading("__stderr__.log"));
+  if (!in) fatal("__stderr__.log: Can't open ");
+  std::string scratch;
+  bool read = read_line_blocks(in.get(), true, [&](std::string_view lines) {
+    map_message_lines(lines, settings, scratch, work);
+    // Write errors are not reported: a closed standard error must not cost the exit status.
+    write_bytes(stderr, work);
+    return true;
+  });
+  if (!read) fatal("__stderr__.log: Can't read");
+}
+
+}  // namespace drosk

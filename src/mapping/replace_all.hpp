@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace drosk {
+
+// Appends `text` to `out` with every occurrence of `searched` replaced: leftmost first, never
+// overlapping, and what a replacement inserted is never searched again. An empty `searched`
+// matches nothing. Linear in the length of the text, whatever the number of occurrences.
+void append_replaced(std::string& out, std::string_view text, std::string_view searched,
+                     std::string_view replacement);
+
+// The same, in place.
+void replace_all(std::string_view searched, std::string_view replacement, std::string& text);
+
+}  // namespace drosk

@@ -1,0 +1,58 @@
+#include "mapping/rewrite_arg_file.hpp"
+
+#include <optional>
+
+#include "driver/fatal.hpp"
+#include "driver/text_file.hpp"
+#include "driver/text_mode.hpp"
+#include "mapping/replace_all.hpp"
+#include "mapping/rewrite_arguments.hpp"
+#include "platform/command_line.hpp"
+#include "platform/files.hpp"
+
+namespace drosk {
+
+void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::string& scratch,
+                       std::string& out) {
+  // Line ends are made lone LFs before the substitution, so that a lone CR that the substitution
+  // brings next to an LF is still kept as a byte of the line.
+  out.clear();
+  append_lf_line_ends(out, raw);
+  scratch.clear();
+  append_replaced(scratch, out, settings.source, settings.build);
+  out.clear();
+  append_crlf(out, scratch);
+}
+
+void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings,
+                      std::string& work) {
+  std::optional<std::string> name = platform::find_arg_file(args);
+  if (!name) return;
+  if (name->empty()) fatal("%s: Can't open", {*name});
+  std::string temporary = temporary_name(*name);
+
+  file_ptr in(platform::open_for_reading(*name));
+  if (!in) fatal("%s: Can't open", {*name});
+  file_ptr out(platform::open_for_writing(temporary));
+  if (!out) fatal("%s: Can't open", {temporary});
+
+  std::string scratch;
+  bool written = true;
+  bool read = read_line_blocks(in.get(), false, [&](std::string_view raw) {
+    rewrite_arg_lines(raw, settings, scratch, work);
+    written = write_bytes(out.get(), work);
+    return written;
+  });
+  in.reset();
+  written = std::fclose(out.release()) == 0 && written;
+  if (!read || !written) {
+    platform::remove_file(temporary);
+    if (!read) fatal("%s: Can't read", {*name});
+    fatal("%s: Can't write", {temporary});
+  }
+
+  if (!platform::remove_file(*name)) fatal("%s: Can't unlink", {*name});
+  if (!platform::rename_file(temporary, *name)) fatal("%s: Cant rename", {temporary});
+}
+
+}  // namespace drosk

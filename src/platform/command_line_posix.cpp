@@ -1,0 +1,19 @@
+#include "driver/shell_quote.hpp"
+#include "mapping/rewrite_arguments.hpp"
+#include "platform/command_line.hpp"
+
+namespace drosk::platform {
+
+std::vector<std::string> process_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string join_arguments(const std::vector<std::string>& args) {
+  return join_for_shell(args);
+}
+
+std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {
+  return arg_file_in_list(args);
+}
+
+}  // namespace drosk::platform

@@ -1,0 +1,242 @@
+"""drosk's whole runs, as a build tool would start it, with stand-in commands."""
+import os
+import resource
+import subprocess
+import unittest
+
+from drosk_case import DroskCase
+
+
+class Driver(DroskCase):
+    def test_no_arguments_stops_before_reading_the_settings(self):
+        run = self.drosk()
+        self.assertFailed(run, b"javac commandline not found")
+        self.ini()  # present now, and still neither read nor run without arguments
+        self.assertFailed(self.drosk(), b"javac commandline not found")
+        self.assertIsNone(self.received("pre"))
+
+    def test_successful_compile_runs_both_commands_in_order(self):
+        self.ini(javac=self.stub("--record", "javac", "--out", "compiled", "--"))
+        run = self.drosk("-d", "out", "A.java")
+        self.assertEqual((run.status, run.stdout, run.stderr), (0, b"preprocessed\ncompiled\n", b""))
+        self.assertEqual(self.received("pre"), [])
+        self.assertEqual(self.received("javac"), ["-d", "out", "A.java"])
+
+    def test_failed_compile_gives_status_1(self):
+        self.ini(javac=self.stub("--exit", "3", "--"))
+        self.assertEqual(self.drosk("A.java").status, 1)
+
+    def test_failed_preprocess_stops_before_the_compiler(self):
+        self.ini(preprocess=self.stub("--exit", "2"))
+        self.write("files.txt", "src/A.java\n")
+        self.assertFailed(self.drosk("@files.txt"), b"Preprocess error.")
+        self.assertIsNone(self.received("javac"))
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.ini(preprocess="no-such-preprocessor-here")
+        run = self.drosk("A.java")
+        self.assertEqual(run.status, 1)
+        self.assertTrue(run.stderr.endswith(b"Preprocess error."), run.stderr)
+
+    def test_arguments_reach_the_compiler_exactly_and_are_never_run(self):
+        self.ini()
+        args = ["-d", "out dir", "", "$(touch pwned)", "`touch pwned`", "a;touch pwned", "'",
+                "X=1", "*", "-J-Dx=\"y\"", "tab\there"]
+        self.assertEqual(self.drosk(*args).status, 0)
+        self.assertEqual(self.received("javac"), args)
+        self.assertFalse(self.exists("pwned"))
+
+    def test_empty_compiler_command_begins_with_a_blank(self):
+        self.ini(javac="")
+        run = self.drosk("A.java")
+        self.assertEqual(run.status, 1)  # the shell finds no command A.java
+        self.assertEqual(self.read("__drosk__.log"), b" A.java 2>__stderr__.log||EXIT 1")
+
+
+class Settings(DroskCase):
+    def test_refused_settings_run_nothing(self):
+        cases = [
+            (None, b"drosk.ini: Can't open"),
+            ("", b"drosk.ini: preprocess=NULL\r\ndrosk.ini: build=NULL\r\ndrosk.ini: source=NULL\r\n"),
+            ("javac=j\nbuild=b\n", b"drosk.ini: preprocess=NULL\r\ndrosk.ini: source=NULL\r\n"),
+            ("preprocess=P\n#\n\nsource=s\n", b"drosk.ini:3: Error"),
+            ("preprocess=P\nsource=a\nbuild=b\nsource=a\n", b"drosk.ini:4: Error"),
+            ("preprocess=P\nSource=src\n", b"drosk.ini:2: Error"),
+        ]
+        for text, message in cases:
+            with self.subTest(text=text):
+                if self.exists("drosk.ini"):
+                    os.remove(self.path("drosk.ini"))
+                if text is not None:
+                    self.write("drosk.ini", text.replace("P", self.stub("--record", "pre")))
+                self.assertFailed(self.drosk("A.java"), message)
+                self.assertIsNone(self.received("pre"))
+
+    def test_a_directory_named_drosk_ini_cannot_be_opened(self):
+        os.mkdir(self.path("drosk.ini"))
+        self.assertFailed(self.drosk("A.java"), b"drosk.ini: Can't open")
+
+    def test_crlf_lines_and_ctrl_z(self):
+        text = ("preprocess=%s\r\nsource=src\r\nbuild=pp\r\njavac=%s\x1ajavac=ignored\r\n"
+                % (self.stub("--record", "pre"), self.stub("--record", "javac", "--")))
+        self.write("drosk.ini", text)
+        self.assertEqual(self.drosk("src/A.java").status, 0)
+        self.assertEqual(self.received("javac"), ["pp/A.java"])
+
+
+class ArgumentRewrite(DroskCase):
+    def test_arguments_name_the_build_tree_when_a_java_file_is_mentioned(self):
+        self.ini()
+        self.drosk("-classpath", "src/lib", "-d", "out", "src/A.java")
+        self.assertEqual(self.received("javac"), ["-classpath", "pp/lib", "-d", "out", "pp/A.java"])
+        self.drosk("-classpath", "src/lib", "src/A.JAVA")
+        self.assertEqual(self.received("javac"), ["-classpath", "src/lib", "src/A.JAVA"])
+
+    def test_build_path_with_blanks_and_quotes_stays_one_argument(self):
+        self.ini(build="my pp's $(dir)")
+        self.drosk("-g", "src/A.java")
+        self.assertEqual(self.received("javac"), ["-g", "my pp's $(dir)/A.java"])
+
+
+class ArgFile(DroskCase):
+    def rewrite(self, content, *args, name="files.txt"):
+        self.ini(javac=self.stub("--record", "javac", "--copy-arg-file", "seen", "--"))
+        self.write(name, content)
+        return self.drosk(*args)
+
+    def test_rewritten_in_place_with_crlf_line_ends(self):
+        for content in (b"-d out\nsrc/A.java\nsrc/B.java", b"-d out\r\nsrc/A.java\r\nsrc/B.java"):
+            with self.subTest(content=content):
+                run = self.rewrite(content, "-d", "out", "@files.txt")
+                self.assertEqual(run.status, 0)
+                expected = b"-d out\r\npp/A.java\r\npp/B.java"
+                self.assertEqual(self.read("files.txt"), expected)
+                self.assertEqual(self.read("seen"), expected)  # the compiler read the new one
+                self.assertEqual(self.received("javac"), ["-d", "out", "@files.txt"])
+                self.assertFalse(self.exists("files.tx_"))
+
+    def test_a_leading_argument_file_is_rewritten_too(self):
+        self.rewrite(b'"src/A.java"\n', "@files.txt", "-g")
+        self.assertEqual(self.read("files.txt"), b'"pp/A.java"\r\n')
+
+    def test_only_the_first_argument_file_is_rewritten(self):
+        self.write("other.txt", "src/B.java\n")
+        self.rewrite(b"src/A.java\n", "@files.txt", "@other.txt")
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertEqual(self.read("other.txt"), b"src/B.java\n")
+
+    def test_name_with_a_blank_and_name_rewritten_first(self):
+        self.rewrite(b"src/A.java\n", "@my files.txt", name="my files.txt")
+        self.assertEqual(self.read("my files.txt"), b"pp/A.java\r\n")
+        self.write("pp/list.txt", "src/B.java\n")
+        self.drosk("src/A.java", "@src/list.txt")
+        self.assertEqual(self.read("pp/list.txt"), b"pp/B.java\r\n")
+
+    def test_bytes_other_than_line_ends_pass_through(self):
+        content = b"a\r\r\nsrc\0src\rsrc\x1a\nsrc after ctrl-z\n\xff\xfe src"
+        self.rewrite(content, "@files.txt")
+        self.assertEqual(self.read("files.txt"),
+                         b"a\r\r\npp\0pp\rpp\x1a\r\npp after ctrl-z\r\n\xff\xfe pp")
+
+    def test_long_lines_miss_no_occurrence(self):
+        line = b"x" * 16381 + b"src/" + b"src/A.java " * 20000
+        self.rewrite(line + b"\n" + line, "@files.txt")
+        out_line = b"x" * 16381 + b"pp/" + b"pp/A.java " * 20000
+        self.assertEqual(self.read("files.txt"), out_line + b"\r\n" + out_line)
+
+    def test_name_ending_in_underscore_survives(self):
+        self.rewrite(b"src/A.java\n", "@list_", name="list_")
+        self.assertEqual(self.read("list_"), b"pp/A.java\r\n")
+        self.assertFalse(self.exists("list~"))
+
+    def test_names_that_cannot_be_opened(self):
+        self.ini()
+        self.assertFailed(self.drosk("-d", "out", "@"), b": Can't open")
+        self.assertFailed(self.drosk("@missing.txt"), b"missing.txt: Can't open")
+        self.assertIsNone(self.received("javac"))
+
+    def test_temporary_name_taken_by_a_directory(self):
+        os.mkdir(self.path("files.tx_"))
+        run = self.rewrite(b"src/A.java\n", "@files.txt")
+        self.assertFailed(run, b"files.tx_: Can't open")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertIsNone(self.received("javac"))
+
+    def test_file_size_limit_loses_nothing(self):
+        content = b"src/A.java\n" * 20000
+        self.ini(preprocess=self.stub("--exit", "0"))
+        self.write("files.txt", content)
+        limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (100000, 100000))
+        run = self.drosk("@files.txt", preexec_fn=limit)
+        self.assertFailed(run, b"files.tx_: Can't write")
+        self.assertEqual(self.read("files.txt"), content)
+        self.assertFalse(self.exists("files.tx_"))
+        self.assertIsNone(self.received("javac"))
+
+
+class Relay(DroskCase):
+    def compile_with_messages(self, messages, status=0, *args):
+        self.write("messages", messages)
+        self.ini(javac=self.stub("--out", "compiler output", "--err-file", "messages",
+                                 "--exit", str(status), "--"))
+        return self.drosk(*(args or ("-g", "src/A.java")), merge=True)
+
+    def test_messages_name_the_source_tree_with_crlf_after_the_output(self):
+        run = self.compile_with_messages(
+            b"pp/A.java:3: error: cannot find symbol\r\n  in pp\n1 error\nlast", status=1)
+        self.assertEqual(run.status, 1)
+        self.assertEqual(run.stdout, b"preprocessed\ncompiler output\n"
+                         b"src/A.java:3: error: cannot find symbol\r\n  in src\r\n1 error\r\nlast")
+        self.assertNotIn(b"pp/", run.stdout.split(b"compiler output\n")[1])
+
+    def test_warnings_keep_status_0_and_bytes_pass_through(self):
+        run = self.compile_with_messages(b"pp/A.java:1: warning: \0x\rpp\x1app/never\n")
+        self.assertEqual((run.status, run.stdout),
+                         (0, b"preprocessed\ncompiler output\nsrc/A.java:1: warning: \0xsrc"))
+
+    def test_long_message_lines_are_mapped_whole(self):
+        line = b"y" * 16381 + b"pp/A.java" * 5000
+        run = self.compile_with_messages(line + b"\n")
+        self.assertTrue(run.stdout.endswith(b"y" * 16381 + b"src/A.java" * 5000 + b"\r\n"))
+
+    def test_command_log_holds_the_compile_command_without_line_end(self):
+        self.ini(javac="javac")
+        self.drosk("-g", "src/A.java", "a b")
+        self.assertEqual(self.read("__drosk__.log"),
+                         b"javac -g pp/A.java 'a b' 2>__stderr__.log||EXIT 1")
+
+    def test_vanished_capture_file(self):
+        self.ini(javac=self.stub("--delete", "__stderr__.log", "--"))
+        run = self.drosk("A.java")
+        self.assertFailed(run, b"__stderr__.log: Can't open ")
+        self.assertTrue(self.exists("__drosk__.log"))
+
+    def test_command_log_that_cannot_be_written_is_skipped(self):
+        os.mkdir(self.path("__drosk__.log"))
+        run = self.compile_with_messages(b"pp/A.java:1: error\n", status=4)
+        self.assertEqual((run.status, run.stdout),
+                         (1, b"preprocessed\ncompiler output\nsrc/A.java:1: error\r\n"))
+
+    def test_closed_or_broken_standard_error_keeps_the_status(self):
+        self.write("messages", b"pp/A.java:1: error\n" * 10000)
+        self.ini(javac=self.stub("--err-file", "messages", "--exit", "1", "--"))
+        closed = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                preexec_fn=lambda: os.close(2))
+        self.assertEqual(closed.returncode, 1)
+        reader, writer = os.pipe()
+        os.close(reader)
+        broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+                                stdout=subprocess.DEVNULL, stderr=writer)
+        os.close(writer)
+        self.assertEqual(broken.returncode, 1)
+        self.ini(javac=self.stub("--err-file", "messages", "--"))
+        reader, writer = os.pipe()
+        os.close(reader)
+        broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+                                stdout=subprocess.DEVNULL, stderr=writer)
+        os.close(writer)
+        self.assertEqual(broken.returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,83 @@
+// A stand-in for the preprocessor and the compiler in drosk's end-to-end tests. Its own options
+// come first; everything after them (or after "--") is what drosk handed it.
+//
+//   --record NAME         write the handed arguments to NAME.argv, each followed by a NUL byte
+//   --copy-arg-file NAME  copy the argument file (the first handed "@name") to NAME, byte for byte
+//   --out TEXT            write TEXT and a line end to standard output
+//   --err-file FILE       copy FILE to standard error, byte for byte
+//   --delete FILE         delete FILE
+//   --exit N              end with status N (default 0)
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string read_file(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string record, copy_arg_file, out, err_file, remove;
+  int status = 0;
+  int i = 1;
+  for (; i < argc; ++i) {
+    std::string option = argv[i];
+    if (option == "--") {
+      ++i;
+      break;
+    }
+    if (option.rfind("--", 0) != 0 || i + 1 >= argc) break;
+    std::string value = argv[++i];
+    if (option == "--record") {
+      record = value;
+    } else if (option == "--copy-arg-file") {
+      copy_arg_file = value;
+    } else if (option == "--out") {
+      out = value;
+    } else if (option == "--err-file") {
+      err_file = value;
+    } else if (option == "--delete") {
+      remove = value;
+    } else if (option == "--exit") {
+      status = std::atoi(value.c_str());
+    } else {
+      std::fprintf(stderr, "stub_tool: unknown option %s\n", option.c_str());
+      return 99;
+    }
+  }
+  std::vector<std::string> handed(argv + i, argv + argc);
+
+  if (!record.empty()) {
+    std::string bytes;
+    for (const std::string& arg : handed) bytes += arg + '\0';
+    write_file(record + ".argv", bytes);
+  }
+  if (!copy_arg_file.empty()) {
+    for (const std::string& arg : handed) {
+      if (arg.rfind("@", 0) == 0) {
+        write_file(copy_arg_file, read_file(arg.substr(1)));
+        break;
+      }
+    }
+  }
+  if (!out.empty()) std::printf("%s\n", out.c_str());
+  std::fflush(stdout);
+  if (!err_file.empty()) {
+    std::string bytes = read_file(err_file);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  }
+  if (!remove.empty()) std::remove(remove.c_str());
+  return status;
+}

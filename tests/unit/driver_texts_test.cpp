@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "driver/command_texts.hpp"
+#include "driver/fatal.hpp"
+
+namespace drosk {
+namespace {
+
+TEST(FormatMessage, FillsTextAndIntegerPlaceholders) {
+  EXPECT_EQ(format_message("%s: Can't open", {"files.txt"}), "files.txt: Can't open");
+  EXPECT_EQ(format_message("drosk.ini:%d: Error", {7LL}), "drosk.ini:7: Error");
+  EXPECT_EQ(format_message("%s: Can't open", {""}), ": Can't open");
+  EXPECT_EQ(format_message("javac commandline not found"), "javac commandline not found");
+}
+
+TEST(FormatMessage, ValuesAreNeverFormats) {
+  EXPECT_EQ(format_message("%s: Can't open", {"%s%d%n%x"}), "%s%d%n%x: Can't open");
+  // A value missing for a placeholder gives nothing, rather than reading past the values.
+  EXPECT_EQ(format_message("%s|%s", {"a"}), "a|");
+}
+
+TEST(FormatMessage, CutAt1023Characters) {
+  std::string name(2000, 'n');
+  std::string message = format_message("%s: Can't open", {name});
+  EXPECT_EQ(message, std::string(1023, 'n'));
+  EXPECT_EQ(format_message("%s", {std::string(1023, 'a')}).size(), 1023u);
+}
+
+TEST(CommandTexts, AreFormedExactly) {
+  EXPECT_EQ(preprocess_command_text("pp.bat src pp"), "pp.bat src pp||EXIT 1");
+  EXPECT_EQ(compile_command_text("javac", "-g pp\\A.java"),
+            "javac -g pp\\A.java 2>__stderr__.log||EXIT 1");
+  // An empty compiler command makes the text begin with a blank.
+  EXPECT_EQ(compile_command_text("", "A.java"), " A.java 2>__stderr__.log||EXIT 1");
+}
+
+}  // namespace
+}  // namespace drosk
