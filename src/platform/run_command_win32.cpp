@@ -1,0 +1,89 @@
+#include <windows.h>
+
+#include <optional>
+
+#include "platform/run_command.hpp"
+
+namespace drosk::platform {
+namespace {
+
+std::optional<std::string> environment_value(const char* name) {
+  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::string value(size, '\0');
+  DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  value.resize(length);
+  return value;
+}
+
+bool is_file(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The processor COMSPEC names, and no other when it is set; otherwise CMD.EXE from the current
+// directory, then from each directory of PATH in order.
+std::optional<std::string> find_processor() {
+  if (std::optional<std::string> comspec = environment_value("COMSPEC")) {
+    if (!is_file(*comspec)) return std::nullopt;
+    return comspec;
+  }
+  if (is_file("CMD.EXE")) return std::string(".\\CMD.EXE");
+  std::string path = environment_value("PATH").value_or("");
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(';', start);
+    if (end == std::string::npos) end = path.size();
+    std::string dir = path.substr(start, end - start);
+    if (!dir.empty()) {
+      std::string candidate =
+          dir + (dir.back() == '\\' || dir.back() == '/' ? "" : "\\") + "CMD.EXE";
+      if (is_file(candidate)) return candidate;
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+// While a command runs, Ctrl-C is the command's to act on. A handler, unlike ignoring the signal,
+// is not inherited by the command.
+BOOL WINAPI let_the_command_handle_it(DWORD) {
+  return TRUE;
+}
+
+}  // namespace
+
+int run_command(const std::string& text, std::string_view extra_environment) {
+  std::optional<std::string> processor = find_processor();
+  if (!processor) return -1;
+  std::string command_line = "\"" + *processor + "\" /c " + text;
+
+  std::string name, value;
+  if (!extra_environment.empty()) {
+    std::size_t equals = extra_environment.find('=');
+    name = std::string(extra_environment.substr(0, equals));
+    value =
+        equals == std::string_view::npos ? "" : std::string(extra_environment.substr(equals + 1));
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+  }
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  SetConsoleCtrlHandler(let_the_command_handle_it, TRUE);
+  BOOL started = CreateProcessA(processor->c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
+                                nullptr, nullptr, &startup, &process);
+  if (!name.empty()) SetEnvironmentVariableA(name.c_str(), nullptr);
+
+  int status = -1;
+  if (started) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    if (GetExitCodeProcess(process.hProcess, &code)) status = static_cast<int>(code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  SetConsoleCtrlHandler(let_the_command_handle_it, FALSE);
+  return status;
+}
+
+}  // namespace drosk::platform
