@@ -10,12 +10,19 @@ needs=(
   "make make"
   "javac default-jdk-headless"
   "unifdef unifdef"
+  # the default preset builds the tests too
+  "/usr/include/gtest/gtest.h libgtest-dev"
+  "python3 python3"
 )
 if [ "${1:-}" = "--tests" ]; then
   needs+=(
-    "/usr/include/gtest/gtest.h libgtest-dev"
     "/usr/include/benchmark/benchmark.h libbenchmark-dev"
-    "python3 python3"
+    "ant ant"
+    "gradle gradle"
+    "mvn maven"
+    "/usr/share/maven-repo/org/apache/maven/plugins/maven-compiler-plugin/3.10.1 libmaven-compiler-plugin-java"
+    "/usr/share/maven-repo/org/apache/maven/plugins/maven-resources-plugin/3.3.0 libmaven-resources-plugin-java"
+    "/usr/share/maven-repo/org/junit/junit-bom junit5"
   )
 fi
 

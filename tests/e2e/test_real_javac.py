@@ -1,0 +1,138 @@
+"""drosk in front of the real javac, on the bundled example preprocessed by unifdef."""
+import os
+import unittest
+
+from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BROKEN_SOURCES, PROGRAM_OUTPUT,
+                          SOURCES, ExampleCase)
+
+# Compiles only with a raw type that -Xlint:rawtypes warns about, on line 12, inside a kept block.
+LEGACY = """package com.example.util;
+
+import java.util.ArrayList;
+import java.util.List;
+
+/** Uses a raw type on purpose. */
+public final class Legacy {
+    private Legacy() {
+    }
+
+#ifdef FEATURE_X
+    public static List names() {
+        return new ArrayList<String>();
+    }
+#endif
+}
+"""
+
+
+def class_file(classes, source):
+    return os.path.join(classes, source[:-len(".java")] + ".class")
+
+
+class RealJavac(ExampleCase):
+    def assertBuilt(self, root, classes="classes", sources=SOURCES):
+        classes = os.path.join(root, classes)
+        for source in sources:
+            self.assertTrue(os.path.isfile(class_file(classes, source)), source)
+            # What javac was handed: the preprocessed copy, line for line as long as the source.
+            with open(os.path.join(root, "src", source)) as s, \
+                    open(os.path.join(root, "build", "pp", source)) as p:
+                self.assertEqual(len(s.readlines()), len(p.readlines()), source)
+        self.assertEqual(self.program_output(classes), PROGRAM_OUTPUT)
+
+    def test_successful_compile_builds_from_the_preprocessed_tree(self):
+        root = self.copy_example()
+        files = ["src/" + s for s in SOURCES]
+        run = self.drosk_in(root, "-d", "classes", *files)
+        self.assertEqual((run.status, run.stderr), (0, b""))
+        self.assertBuilt(root)
+        self.assertEqual(self.read("example/__drosk__.log").decode(),
+                         "javac -d classes %s 2>__stderr__.log||EXIT 1"
+                         % " ".join("build/pp/" + s for s in SOURCES))
+        # Each run fills the build tree anew: other symbols, another program.
+        env = dict(os.environ, PP_SYMBOLS="-UFEATURE_X -DDEBUG")
+        self.assertEqual(self.drosk_in(root, "-d", "classes", *files, env=env).status, 0)
+        run = self.execute(["java", "-cp", "classes", "com.example.app.Main"], root)
+        self.assertEqual(run.stdout, b"features: FEATURE_X=off DEBUG=on\nHello, drosk user!\n")
+        self.assertEqual(run.stderr, b"debug: 2 word(s) in the name\n")
+
+    def test_failed_compile_names_the_edited_file_and_line(self):
+        broken = os.path.join(self.copy_example(), "broken")
+        run = self.drosk_in(broken, "-d", "classes", *["src/" + s for s in BROKEN_SOURCES])
+        self.assertEqual(run.status, 1)
+        with open(os.path.join(broken, "expected-errors.txt")) as f:
+            expected = f.read()
+        self.assertEqual(expected, "%s:%d: %s\n" % (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE))
+        self.assertTrue(run.stderr.startswith(expected.replace("\n", "\r\n").encode()), run.stderr)
+        self.assertTrue(run.stderr.endswith(b"1 error\r\n"), run.stderr)
+        self.assertNamesSourceTree(run.stderr.decode(), broken)
+        # javac itself saw the build tree, and never the #else branch that unifdef blanked.
+        captured = self.read("example/broken/__stderr__.log").decode()
+        self.assertTrue(captured.startswith("build/pp/com/example/app/Main.java:18: error:"))
+        self.assertNotIn("boolean total", captured)
+
+    def test_argument_file_rewritten_with_crlf_is_read_by_javac(self):
+        # As Ant writes it (bare, LF) and as Maven writes it (every argument quoted, LF), named by
+        # the first argument or after others.
+        forms = [
+            (["@args.txt"], "".join("%s\n" % a for a in ["-d", "classes"] +
+                                    ["src/" + s for s in SOURCES])),
+            (["-g", "@args.txt"], "".join('"%s"\n' % a for a in ["-d", "classes", "-sourcepath", "src"] +
+                                          ["src/" + s for s in SOURCES])),
+        ]
+        for number, (args, content) in enumerate(forms):
+            with self.subTest(args=args, quoted=content.startswith('"')):
+                root = self.copy_example("example%d" % number)
+                with open(os.path.join(root, "args.txt"), "w") as f:
+                    f.write(content)
+                run = self.drosk_in(root, *args)
+                self.assertEqual((run.status, run.stderr), (0, b""))
+                with open(os.path.join(root, "args.txt"), "rb") as f:
+                    rewritten = f.read()
+                self.assertEqual(rewritten,
+                                 content.replace("src", "build/pp").replace("\n", "\r\n").encode())
+                self.assertBuilt(root)
+
+    def test_lint_warnings_are_relayed_and_the_status_stays_0(self):
+        root = self.copy_example()
+        legacy = "com/example/util/Legacy.java"
+        with open(os.path.join(root, "src", legacy), "w") as f:
+            f.write(LEGACY)
+        sources = SOURCES + [legacy]
+        run = self.drosk_in(root, "-Xlint:all", "-d", "classes", *["src/" + s for s in sources])
+        self.assertEqual(run.status, 0, run.stderr)
+        self.assertTrue(run.stderr.startswith(
+            b"src/com/example/util/Legacy.java:12: warning: [rawtypes] found raw type: List\r\n"),
+            run.stderr)
+        self.assertTrue(run.stderr.endswith(b"1 warning\r\n"), run.stderr)
+        self.assertNamesSourceTree(run.stderr.decode(), root)
+        self.assertBuilt(root, sources=sources)
+
+    def test_absolute_source_and_build_directories(self):
+        # As build tools pass them: absolute names everywhere, and the compiler started in another
+        # directory than the sources'.
+        root = self.copy_example()
+        for variant, sources in ((root, SOURCES), (os.path.join(root, "broken"), BROKEN_SOURCES)):
+            with self.subTest(variant=os.path.basename(variant)):
+                tool = os.path.join(variant, "tool")
+                os.mkdir(tool)
+                src, pp = os.path.join(variant, "src"), os.path.join(variant, "build", "pp")
+                with open(os.path.join(tool, "drosk.ini"), "w") as f:
+                    f.write("preprocess=sh %s %s %s\nsource=%s\nbuild=%s\n"
+                            % (os.path.join(root, "preprocess.sh"), src, pp, src, pp))
+                classes = os.path.join(variant, "classes")
+                run = self.drosk_in(tool, "-d", classes, "-sourcepath", src,
+                                    *[os.path.join(src, s) for s in sources])
+                if variant == root:
+                    self.assertEqual((run.status, run.stderr), (0, b""))
+                    self.assertBuilt(root)
+                    continue
+                self.assertEqual(run.status, 1)
+                self.assertTrue(run.stderr.startswith(("%s/%s:%d: %s\r\n" % (
+                    variant, BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE)).encode()), run.stderr)
+                self.assertNamesSourceTree(run.stderr.decode(), variant)
+                self.assertNotIn(pp.encode(), run.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
