@@ -7,8 +7,9 @@
 namespace drosk::platform {
 
 void prepare_process() {
-  // drosk writes CR LF itself; the C runtime must not add a second CR.
-  _setmode(_fileno(stderr), _O_BINARY);
+  // drosk writes CR LF itself; the C runtime must not add a second CR. Started without a standard
+  // error (from a GUI), there is no descriptor, and the C runtime would treat it as a fault.
+  if (_fileno(stderr) >= 0) _setmode(_fileno(stderr), _O_BINARY);
 }
 
 // Opening a directory fails on Windows, so no check is needed here.

@@ -21,6 +21,16 @@ bool is_file(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The ";" that ends the PATH entry starting at `start`; one inside quotes does not.
+std::size_t next_separator(const std::string& path, std::size_t start) {
+  bool quoted = false;
+  for (std::size_t i = start; i < path.size(); ++i) {
+    if (path[i] == '"') quoted = !quoted;
+    if (path[i] == ';' && !quoted) return i;
+  }
+  return path.size();
+}
+
 // The processor COMSPEC names, and no other when it is set; otherwise CMD.EXE from the current
 // directory, then from each directory of PATH in order.
 std::optional<std::string> find_processor() {
@@ -31,9 +41,10 @@ std::optional<std::string> find_processor() {
   if (is_file("CMD.EXE")) return std::string(".\\CMD.EXE");
   std::string path = environment_value("PATH").value_or("");
   for (std::size_t start = 0; start <= path.size();) {
-    std::size_t end = path.find(';', start);
-    if (end == std::string::npos) end = path.size();
+    std::size_t end = next_separator(path, start);
     std::string dir = path.substr(start, end - start);
+    // As in CMD.EXE's own search, quotes only keep a directory's blanks and semicolons together.
+    std::erase(dir, '"');
     if (!dir.empty()) {
       std::string candidate =
           dir + (dir.back() == '\\' || dir.back() == '/' ? "" : "\\") + "CMD.EXE";
@@ -57,12 +68,15 @@ int run_command(const std::string& text, std::string_view extra_environment) {
   if (!processor) return -1;
   std::string command_line = "\"" + *processor + "\" /c " + text;
 
-  std::string name, value;
+  // The extra variable is set in drosk's own environment only while the processor is started.
+  std::string name;
+  std::optional<std::string> saved;
   if (!extra_environment.empty()) {
     std::size_t equals = extra_environment.find('=');
     name = std::string(extra_environment.substr(0, equals));
-    value =
+    std::string value =
         equals == std::string_view::npos ? "" : std::string(extra_environment.substr(equals + 1));
+    saved = environment_value(name.c_str());
     SetEnvironmentVariableA(name.c_str(), value.c_str());
   }
 
@@ -72,7 +86,7 @@ int run_command(const std::string& text, std::string_view extra_environment) {
   SetConsoleCtrlHandler(let_the_command_handle_it, TRUE);
   BOOL started = CreateProcessA(processor->c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
                                 nullptr, nullptr, &startup, &process);
-  if (!name.empty()) SetEnvironmentVariableA(name.c_str(), nullptr);
+  if (!name.empty()) SetEnvironmentVariableA(name.c_str(), saved ? saved->c_str() : nullptr);
 
   int status = -1;
   if (started) {

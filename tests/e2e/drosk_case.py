@@ -2,7 +2,18 @@
 
 DROSK names the program under test, DROSK_STUB the stand-in preprocessor and compiler. A case's
 directory is removed when the case passes and kept, with its path printed, when it fails.
+
+The same cases run drosk.exe when DROSK_WITH_ENV names the tests' Windows launcher: DROSK and
+DROSK_STUB are then Windows programs, DROSK_FAKE_CMD is the tests' command processor (Wine's own
+cmd.exe runs the right side of "||" after a success) and DROSK_WINE the Wine loader that runs them
+all (empty on Windows itself). Every run goes through the launcher, which sets COMSPEC inside
+Windows (Wine takes it from its registry, not from Linux), hands drosk an exact raw command line
+and reports drosk's whole exit code (Wine passes on only its low byte). Under Wine, WINEPREFIX
+names a prepared prefix (tests/support/wine_server.sh), best with a wineserver kept running.
+Cases that only make sense on one platform say so with posix_only or windows_only.
 """
+import atexit
+import itertools
 import os
 import shlex
 import shutil
@@ -12,6 +23,48 @@ import unittest
 
 DROSK = os.environ.get("DROSK", "")
 STUB = os.environ.get("DROSK_STUB", "")
+WITH_ENV = os.environ.get("DROSK_WITH_ENV", "")
+FAKE_CMD = os.environ.get("DROSK_FAKE_CMD", "")
+WINE = os.environ.get("DROSK_WINE", "")
+WINDOWS = bool(WITH_ENV)
+
+
+def posix_only(reason):
+    return unittest.skipIf(WINDOWS, "POSIX only: " + reason)
+
+
+def windows_only(reason):
+    return unittest.skipUnless(WINDOWS, "Windows only: " + reason)
+
+
+def windows_path(path):
+    """The name a Windows program knows a file by; under Wine, drive Z: is the Linux root."""
+    path = os.path.abspath(path)
+    return "Z:" + path.replace("/", "\\") if WINE else path
+
+
+def command_words(words):
+    """Words joined into a command text: quoted for /bin/sh, or for the Windows C runtime."""
+    if WINDOWS:
+        return subprocess.list2cmdline(words)
+    return " ".join(shlex.quote(word) for word in words)
+
+
+class _Launches:
+    """Where the launcher finds the command line and leaves the exit code, and where the output
+    goes: files, not pipes, since the first Wine program of a session starts Wine's own services,
+    which inherit its output and would hold a pipe open long after the run."""
+    dir = None
+    numbers = itertools.count()
+
+    @classmethod
+    def files(cls):
+        if cls.dir is None:
+            cls.dir = tempfile.mkdtemp(prefix="drosk-launch-")
+            atexit.register(shutil.rmtree, cls.dir, True)
+        n = next(cls.numbers)
+        return [os.path.join(cls.dir, "%d.%s" % (n, kind))
+                for kind in ("line", "status", "out", "err")]
 
 
 class Run:
@@ -25,6 +78,8 @@ class DroskCase(unittest.TestCase):
     def setUp(self):
         if not DROSK or not STUB:
             self.fail("DROSK and DROSK_STUB must name the built programs")
+        if WINDOWS and not FAKE_CMD:
+            self.fail("DROSK_FAKE_CMD must name the tests' command processor")
         self.dir = tempfile.mkdtemp(prefix="drosk-" + self._testMethodName + "-")
 
     def run(self, result=None):
@@ -64,7 +119,7 @@ class DroskCase(unittest.TestCase):
     # Commands.
     def stub(self, *options):
         """The command text that runs the stub with its own options."""
-        return " ".join(shlex.quote(word) for word in (STUB,) + options)
+        return command_words([windows_path(STUB) if WINDOWS else STUB] + list(options))
 
     def ini(self, preprocess=None, javac=None, source="src", build="pp", extra=""):
         """Writes drosk.ini; by default both commands are recording stubs that succeed."""
@@ -77,9 +132,50 @@ class DroskCase(unittest.TestCase):
         self.write("drosk.ini", text)
 
     def drosk(self, *args, stdin=subprocess.DEVNULL, merge=False, **popen):
+        if WINDOWS:
+            line = command_words([windows_path(DROSK)] + list(args))
+            return self.drosk_line(line, stdin=stdin, merge=merge, **popen)
         completed = subprocess.run(
             [DROSK] + list(args), cwd=self.dir, stdin=stdin, stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT if merge else subprocess.PIPE, timeout=60, **popen)
+        return Run(completed)
+
+    def drosk_line(self, line, app=DROSK, env=None, stdin=subprocess.DEVNULL, merge=False,
+                   **popen):
+        """Windows: runs drosk with exactly this command line, program name included. `app` is the
+        program started, named as for DROSK (None: the one the line names, found by Windows);
+        `env` maps variables to their values, or to None to remove them, over COMSPEC naming the
+        tests' processor."""
+        variables = {"COMSPEC": windows_path(FAKE_CMD)}
+        variables.update(env or {})
+        words = [("-" + name) if value is None else (name + "=" + value)
+                 for name, value in variables.items()]
+        files = _Launches.files()
+        line_file, status_file, out_file, err_file = files
+        with open(line_file, "wb") as f:
+            f.write(line.encode())
+        words += ["--status", windows_path(status_file)]
+        if app:
+            words += ["--app", windows_path(app)]
+        words += ["--line", windows_path(line_file)]
+        environment = dict(os.environ)
+        environment.setdefault("WINEDEBUG", "-all")
+        try:
+            with open(out_file, "wb") as out, open(err_file, "wb") as err:
+                completed = subprocess.run(
+                    ([WINE] if WINE else []) + [WITH_ENV] + words, cwd=self.dir, stdin=stdin,
+                    stdout=out, stderr=out if merge else err, env=environment, timeout=60,
+                    **popen)
+            with open(out_file, "rb") as out, open(err_file, "rb") as err:
+                completed.stdout, completed.stderr = out.read(), None if merge else err.read()
+            if not os.path.exists(status_file):
+                self.fail("the launcher did not run drosk: %r" % completed.stderr)
+            with open(status_file, "rb") as f:
+                completed.returncode = int(f.read())
+        finally:
+            for name in files:
+                if os.path.exists(name):
+                    os.remove(name)
         return Run(completed)
 
     def assertFailed(self, run, message):

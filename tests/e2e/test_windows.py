@@ -1,0 +1,212 @@
+"""drosk.exe's own cases: the raw command line, the command processor's search, Windows file
+names and semantics, whole exit statuses. The cases both platforms share are in test_end_to_end."""
+import os
+import shutil
+import stat
+import unittest
+
+from drosk_case import DROSK, FAKE_CMD, DroskCase, windows_only, windows_path
+
+EXE = windows_path(DROSK)
+CAPTURE = " 2>__stderr__.log||EXIT 1"
+
+
+@windows_only("the command line of a Windows process is one string")
+class CommandLine(DroskCase):
+    def setUp(self):
+        super().setUp()
+        self.javac = self.stub("--record", "javac", "--")
+        self.ini(javac=self.javac)
+
+    def assertCompiled(self, run, args, received):
+        """The run handed the processor `args` as the argument string, and the compiler, whose C
+        runtime splits it, got `received`."""
+        self.assertEqual((run.status, run.stderr), (0, b""))
+        self.assertEqual(self.read("__drosk__.log"), (self.javac + " " + args + CAPTURE).encode())
+        self.assertEqual(self.received("javac"), received)
+
+    def test_program_name_quoted_or_with_carets(self):
+        os.mkdir(self.path("my tools"))
+        shutil.copy(DROSK, self.path("my tools/drosk.exe"))
+        app = self.path("my tools/drosk.exe")
+        copy = windows_path(app)
+        folder = windows_path(self.dir)
+        cases = [
+            # Started the usual way: Windows itself finds the program from the quoted path.
+            ('"%s" -d out A.java' % copy, None, "-d out A.java"),
+            ("%s\\my^ tools\\drosk.exe -d out A.java" % folder, app, "-d out A.java"),
+            ('%s\\"my tools"\\drosk.exe   -d  out A.java' % folder, app, "-d  out A.java"),
+            # The name goes on after a closing quote, and a caret takes a quote or a blank in.
+            ('"%s"-g -d out A.java' % copy, app, "-d out A.java"),
+            ('%s\\my^ tools\\drosk.exe^"^ x -d out A.java' % folder, app, "-d out A.java"),
+        ]
+        for line, app, args in cases:
+            with self.subTest(line=line):
+                self.assertCompiled(self.drosk_line(line, app=app), args, ["-d", "out", "A.java"])
+
+    def test_tab_after_the_name_does_not_end_it(self):
+        self.assertCompiled(self.drosk_line(EXE + "\t-d out A.java"), "out A.java",
+                            ["out", "A.java"])
+
+    def test_leading_blanks_make_the_name_empty(self):
+        run = self.drosk_line("  " + EXE + " -d out A.java")
+        self.assertCompiled(run, EXE + " -d out A.java", [EXE, "-d", "out", "A.java"])
+
+    def test_no_argument_string(self):
+        for line in (EXE, EXE + "   ", '"' + EXE + " -d out A.java", EXE + "^", EXE + "^ "):
+            with self.subTest(line=line):
+                self.assertFailed(self.drosk_line(line), b"javac commandline not found")
+                self.assertIsNone(self.received("pre"))
+
+    def test_argument_string_passes_verbatim(self):
+        args = '-d  "out dir"\t-J-Dx="a b"   c^d "" -g  '
+        self.assertCompiled(self.drosk_line(EXE + " " + args), args,
+                            ["-d", "out dir", "-J-Dx=a b", "c^d", "", "-g"])
+
+    def test_rewrite_keeps_the_quotes_and_blanks_as_typed(self):
+        self.ini(javac=self.javac, build="my pp")
+        run = self.drosk_line(EXE + ' -g  "src\\A.java"  -sourcepath src')
+        self.assertCompiled(run, '-g  "my pp\\A.java"  -sourcepath my pp',
+                            ["-g", "my pp\\A.java", "-sourcepath", "my", "pp"])
+
+    def test_command_log_holds_the_argument_string_as_typed(self):
+        self.ini(javac="javac")
+        self.drosk("-g", "src/A.java", "a b")
+        self.assertEqual(self.read("__drosk__.log"),
+                         b'javac -g pp/A.java "a b" 2>__stderr__.log||EXIT 1')
+
+
+@windows_only("argument files named in a verbatim line; Windows file names and semantics")
+class ArgFile(DroskCase):
+    def test_named_after_a_blank_or_at_the_start_up_to_the_next_blank(self):
+        self.ini()
+        for name in ("my", "my files.txt", "list", "b"):
+            self.write(name, "src/A.java\n")
+        run = self.drosk_line(EXE + " -g @my files.txt")
+        self.assertEqual(run.status, 0)
+        self.assertEqual(self.read("my"), b"pp/A.java\r\n")
+        self.assertEqual(self.read("my files.txt"), b"src/A.java\n")
+        self.assertEqual(self.drosk_line(EXE + ' -J-Dx=a@b "@q" @list').status, 0)
+        self.assertEqual(self.read("list"), b"pp/A.java\r\n")
+        self.assertEqual(self.read("b"), b"src/A.java\n")
+
+    def test_backslashes_and_drive_letters(self):
+        self.ini(javac=self.stub("--record", "javac", "--copy-arg-file", "seen", "--err-file",
+                                 "messages", "--exit", "1", "--"),
+                 source="D:\\proj\\src", build="D:\\proj\\pp")
+        self.write("lists/files.txt",
+                   b'-d D:\\proj\\classes\r\nD:\\proj\\src\\a\\A.java\n"D:\\proj\\src\\b c\\B.java"')
+        self.write("messages", b"D:\\proj\\pp\\a\\A.java:3: error: ';' expected\n")
+        name = windows_path(self.path("lists/files.txt"))
+        run = self.drosk_line(EXE + " -g D:\\proj\\src\\a\\A.java @" + name)
+        self.assertEqual((run.status, run.stderr),
+                         (1, b"D:\\proj\\src\\a\\A.java:3: error: ';' expected\r\n"))
+        rewritten = b'-d D:\\proj\\classes\r\nD:\\proj\\pp\\a\\A.java\r\n"D:\\proj\\pp\\b c\\B.java"'
+        self.assertEqual(self.read("lists/files.txt"), rewritten)
+        self.assertEqual(self.read("seen"), rewritten)
+        self.assertFalse(self.exists("lists/files.tx_"))
+        self.assertEqual(self.received("javac"), ["-g", "D:\\proj\\pp\\a\\A.java", "@" + name])
+
+        self.write("lists/more.txt", b"D:\\proj\\src\\C.java\n")
+        self.assertEqual(self.drosk_line(EXE + " @lists\\more.txt").status, 1)
+        self.assertEqual(self.read("lists/more.txt"), b"D:\\proj\\pp\\C.java\r\n")
+
+    def test_read_only_argument_file_cannot_be_unlinked(self):
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        os.chmod(self.path("files.txt"), stat.S_IREAD)
+        self.assertFailed(self.drosk("-d", "out", "@files.txt"), b"files.txt: Can't unlink")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertEqual(self.read("files.tx_"), b"pp/A.java\r\n")
+        self.assertIsNone(self.received("javac"))
+
+
+class ProcessorCase(DroskCase):
+    def processor_in(self, folder):
+        """Puts the tests' processor into the folder as CMD.EXE; gives the folder's Windows name."""
+        os.makedirs(self.path(folder), exist_ok=True)
+        shutil.copy(FAKE_CMD, self.path(folder + "/CMD.EXE"))
+        return windows_path(self.path(folder))
+
+    def unstartable_in(self, folder):
+        """A CMD.EXE that Windows cannot start: drosk must not get to it when another comes first."""
+        self.write(folder + "/CMD.EXE", "not a program\n")
+        return windows_path(self.path(folder))
+
+
+@windows_only("COMSPEC, CMD.EXE and PATH")
+class CommandProcessor(ProcessorCase):
+    def setUp(self):
+        super().setUp()
+        self.ini()
+
+    def assertBothRan(self, run):
+        self.assertEqual((run.status, run.stderr), (0, b""))
+        self.assertEqual(self.received("pre"), [])
+        self.assertEqual(self.received("javac"), ["A.java"])
+
+    def assertNoneRan(self, run):
+        self.assertFailed(run, b"Preprocess error.")
+        self.assertIsNone(self.received("pre"))
+
+    def test_comspec_names_the_processor_and_no_other(self):
+        self.unstartable_in(".")
+        decoy = self.unstartable_in("decoy")
+        self.assertBothRan(self.drosk_line(EXE + " A.java", env={"PATH": decoy}))
+
+    def test_comspec_naming_a_missing_file_runs_nothing(self):
+        good = self.processor_in(".")
+        missing = windows_path(self.path("missing/cmd.exe"))
+        self.assertNoneRan(self.drosk_line(EXE + " A.java", env={"COMSPEC": missing, "PATH": good}))
+
+    def test_without_comspec_cmd_exe_in_the_current_directory_comes_first(self):
+        self.processor_in(".")
+        decoy = self.unstartable_in("decoy")
+        run = self.drosk_line(EXE + " A.java", env={"COMSPEC": None, "PATH": decoy})
+        self.assertBothRan(run)
+
+    def test_without_comspec_cmd_exe_along_path_in_order(self):
+        os.mkdir(self.path("empty"))
+        path = ";".join([windows_path(self.path("nowhere")), "", windows_path(self.path("empty")),
+                         '"%s"' % self.processor_in("good; dir"), self.unstartable_in("decoy")])
+        self.assertBothRan(self.drosk_line(EXE + " A.java", env={"COMSPEC": None, "PATH": path}))
+        path = self.processor_in("good") + "\\;" + self.unstartable_in("decoy")
+        self.assertBothRan(self.drosk_line(EXE + " A.java", env={"COMSPEC": None, "PATH": path}))
+
+    def test_without_comspec_or_cmd_exe_nothing_runs(self):
+        os.mkdir(self.path("empty"))
+        for path in (windows_path(self.path("empty")), None):
+            with self.subTest(path=path):
+                self.assertNoneRan(
+                    self.drosk_line(EXE + " A.java", env={"COMSPEC": None, "PATH": path}))
+
+
+@windows_only("exit statuses beyond one byte")
+class ExitStatus(ProcessorCase):
+    def test_no_processor_for_the_compile_gives_minus_1(self):
+        # The preprocess command puts an unstartable CMD.EXE where the compile command's search
+        # looks first.
+        env = {"COMSPEC": None, "PATH": self.processor_in("good")}
+        self.write("junk", "not a program\n")
+        self.ini(preprocess=self.stub("--copy-arg-file", "CMD.EXE", "--", "@junk"))
+        run = self.drosk_line(EXE + " -g src/A.java", env=env)
+        self.assertFailed(run, b"__stderr__.log: Can't open ")
+        self.assertEqual(self.read("__drosk__.log"),
+                         b"%s -g pp/A.java%s" % (self.stub("--record", "javac", "--").encode(),
+                                                  CAPTURE.encode()))
+        self.assertIsNone(self.received("javac"))
+
+        os.remove(self.path("CMD.EXE"))
+        self.write("__stderr__.log", b"pp/A.java:1: error from an earlier run\n")
+        run = self.drosk_line(EXE + " -g src/A.java", env=env)
+        self.assertEqual((run.status, run.stderr),
+                         (-1, b"src/A.java:1: error from an earlier run\r\n"))
+
+    def test_the_processor_status_is_the_exit_status_whole(self):
+        self.ini(javac="EXIT 300")
+        self.write("__stderr__.log", b"")
+        self.assertEqual(self.drosk("A.java").status, 300)
+
+
+if __name__ == "__main__":
+    unittest.main()
