@@ -6,6 +6,7 @@
 
 #include "driver/command_texts.hpp"
 #include "driver/fatal.hpp"
+#include "driver/self_call.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
@@ -23,6 +24,7 @@ constexpr std::size_t work_size = 16385;
 int run_stages(int argc, char** argv) {
   std::vector<std::string> args = platform::process_arguments(argc, argv);
   if (args.empty()) fatal("javac commandline not found");
+  if (started_by_compile_command()) fatal("drosk.ini: javac= starts drosk again");
 
   std::string work;
   work.reserve(work_size);
@@ -35,7 +37,7 @@ int run_stages(int argc, char** argv) {
   rewrite_arg_file(args, settings, work);
 
   work = compile_command_text(settings.javac, platform::join_arguments(args));
-  int status = platform::run_command(work);
+  int status = platform::run_command(work, compile_mark);
 
   write_command_log(work);
   relay_compiler_errors(settings, work);

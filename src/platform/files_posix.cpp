@@ -31,7 +31,13 @@ std::FILE* open_for_reading(const std::string& name) {
 }
 
 std::FILE* open_for_writing(const std::string& name) {
-  return std::fopen(name.c_str(), "wb");
+  // Never through a symbolic link: a link planted under the temporary's name (beside an argument
+  // file in /tmp, say) would have drosk overwrite whatever file it points to.
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd == -1) return nullptr;
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) close(fd);
+  return file;
 }
 
 bool remove_file(const std::string& name) {

@@ -48,7 +48,14 @@ int run_command(const std::string& text, std::string_view extra_environment) {
 
   std::vector<char*> env;
   std::string extra(extra_environment);
-  for (char** e = environ; *e; ++e) env.push_back(*e);
+  // The extra entry takes the place of one of the same name rather than standing beside it.
+  std::string_view extra_name = extra_environment.substr(0, extra_environment.find('='));
+  for (char** e = environ; *e; ++e) {
+    std::string_view entry(*e);
+    bool replaced = !extra.empty() && entry.starts_with(extra_name) &&
+                    entry.size() > extra_name.size() && entry[extra_name.size()] == '=';
+    if (!replaced) env.push_back(*e);
+  }
   if (!extra.empty()) env.push_back(extra.data());
   env.push_back(nullptr);
 

@@ -5,15 +5,25 @@
 //   --copy-arg-file NAME  copy the argument file (the first handed "@name") to NAME, byte for byte
 //   --out TEXT            write TEXT and a line end to standard output
 //   --err-file FILE       copy FILE to standard error, byte for byte
+//   --fds FILE            write where standard input, output and error lead to FILE, one a line
+//   --sleep SECONDS       then wait that long
 //   --delete FILE         delete FILE
+//   --kill-self SIGNAL    end by signal number SIGNAL, at its default action
 //   --exit N              end with status N (default 0)
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifdef __unix__
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -26,11 +36,27 @@ void write_file(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
 
+// Where descriptors 0, 1 and 2 lead: a path, or "closed".
+std::string standard_descriptors() {
+  std::string lines;
+#ifdef __unix__
+  for (int fd = 0; fd <= 2; ++fd) {
+    char target[4096];
+    std::string link = "/proc/self/fd/" + std::to_string(fd);
+    ssize_t got = readlink(link.c_str(), target, sizeof target);
+    lines += got < 0 ? std::string("closed") : std::string(target, static_cast<std::size_t>(got));
+    lines += '\n';
+  }
+#endif
+  return lines;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string record, copy_arg_file, out, err_file, remove;
-  int status = 0;
+  std::string record, copy_arg_file, out, err_file, fds, remove;
+  int status = 0, kill_signal = 0;
+  double sleep_seconds = 0;
   int i = 1;
   for (; i < argc; ++i) {
     std::string option = argv[i];
@@ -48,8 +74,14 @@ int main(int argc, char** argv) {
       out = value;
     } else if (option == "--err-file") {
       err_file = value;
+    } else if (option == "--fds") {
+      fds = value;
+    } else if (option == "--sleep") {
+      sleep_seconds = std::atof(value.c_str());
     } else if (option == "--delete") {
       remove = value;
+    } else if (option == "--kill-self") {
+      kill_signal = std::atoi(value.c_str());
     } else if (option == "--exit") {
       status = std::atoi(value.c_str());
     } else {
@@ -78,6 +110,13 @@ int main(int argc, char** argv) {
     std::string bytes = read_file(err_file);
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
   }
+  if (!fds.empty()) write_file(fds, standard_descriptors());
+  if (sleep_seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep_seconds));
   if (!remove.empty()) std::remove(remove.c_str());
+  if (kill_signal != 0) {
+    // A sanitizer's own handler must not turn the signal into a report and a different end.
+    std::signal(kill_signal, SIG_DFL);
+    std::raise(kill_signal);
+  }
   return status;
 }

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <string>
+
+#include "../support/reference_replace.hpp"
 
 namespace drosk {
 namespace {
@@ -12,28 +13,6 @@ namespace {
 std::string replaced(std::string text, std::string_view searched, std::string_view replacement) {
   replace_all(searched, replacement, text);
   return text;
-}
-
-// The substitution as a plain sequence of steps on a terminated buffer: find the leftmost
-// occurrence, move the tail (terminator included) by the growth, copy the replacement in, go on
-// after it. Kept as the reference that the real one must agree with.
-std::string reference_replace(const std::string& text, const std::string& searched,
-                              const std::string& replacement) {
-  if (searched.empty()) return text;
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  std::size_t m = searched.size(), k = replacement.size(), pos = 0;
-  for (;;) {
-    std::size_t length = buffer.size() - 1;
-    std::size_t hit = std::string_view(buffer.data(), length).find(searched, pos);
-    if (hit == std::string_view::npos) break;
-    if (k > m) buffer.resize(buffer.size() + (k - m));
-    std::memmove(buffer.data() + hit + k, buffer.data() + hit + m, length + 1 - hit - m);
-    if (k < m) buffer.resize(buffer.size() - (m - k));
-    std::memcpy(buffer.data() + hit, replacement.data(), k);
-    pos = hit + k;
-  }
-  return std::string(buffer.data(), buffer.size() - 1);
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrence) {

@@ -1,0 +1,253 @@
+"""Real faults injected into whole runs: nothing is lost, and no failure is reported as success."""
+import os
+import signal
+import subprocess
+import time
+import unittest
+
+from drosk_case import DROSK, DroskCase
+
+SELF_CALL = b"drosk.ini: javac= starts drosk again"
+
+
+def group_is_gone(group, wait=10.0):
+    """True once no process of the process group is left (polled: the dying need a moment)."""
+    deadline = time.monotonic() + wait
+    while True:
+        try:
+            os.killpg(group, 0)
+        except ProcessLookupError:
+            return True
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+
+
+class KilledDuringTheRewrite(DroskCase):
+    def test_sigkill_at_many_points_leaves_a_complete_copy(self):
+        content = b"".join(b"src/p%d/A%d.java\n" % (i % 97, i) for i in range(1500000))
+        rewritten = content.replace(b"src/", b"pp/").replace(b"\n", b"\r\n")
+        self.ini(preprocess=self.stub("--exit", "0"), javac=self.stub("--record", "javac", "--"))
+        temporary = self.path("files.tx_")
+        points = 16
+        landed_mid_rewrite = 0
+        for point in range(points + 1):
+            with self.subTest(point=point):
+                # Kill once the temporary holds this share of the rewrite, or as soon as the run
+                # ends by itself: the last points fall on the close, the rename and the compile.
+                share = len(rewritten) * point // points
+                self.write("files.txt", content)
+                for leftover in (temporary, self.path("javac.argv")):
+                    if os.path.lexists(leftover):
+                        os.remove(leftover)
+                run = subprocess.Popen([DROSK, "@files.txt"], cwd=self.dir,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+                while run.poll() is None:
+                    try:
+                        if os.stat(temporary).st_size >= share:
+                            break
+                    except FileNotFoundError:
+                        pass
+                run.kill()
+                run.wait()
+
+                name = self.read("files.txt") if self.exists("files.txt") else None
+                temp = self.read("files.tx_") if self.exists("files.tx_") else None
+                self.assertTrue(name in (content, rewritten) or
+                                (name is None and temp == rewritten),
+                                "no complete copy: files.txt %s bytes, files.tx_ %s bytes" % (
+                                    None if name is None else len(name),
+                                    None if temp is None else len(temp)))
+                if temp is not None:
+                    self.assertTrue(rewritten.startswith(temp), "files.tx_ holds wrong bytes")
+                if self.received("javac") is not None:
+                    self.assertEqual(name, rewritten)  # the compiler only ever sees the whole file
+                if name == content and temp is not None and len(temp) < len(rewritten):
+                    landed_mid_rewrite += 1
+        # Otherwise the loop above proved nothing about a rewrite cut short.
+        self.assertGreater(landed_mid_rewrite, 0)
+
+
+class DirectoryTypedFiles(DroskCase):
+    def test_argument_file_that_is_a_directory(self):
+        self.ini()
+        os.mkdir(self.path("files.txt"))
+        self.assertFailed(self.drosk("-d", "out", "@files.txt"), b"files.txt: Can't open")
+        self.assertTrue(os.path.isdir(self.path("files.txt")))
+        self.assertFalse(self.exists("files.tx_"))
+        self.assertIsNone(self.received("javac"))
+
+    def test_capture_file_that_is_a_directory(self):
+        # The shell cannot redirect into it, so the compiler never runs; the shell's complaint
+        # reaches standard error ahead of drosk's own.
+        self.ini()
+        os.mkdir(self.path("__stderr__.log"))
+        run = self.drosk("src/A.java")
+        self.assertEqual(run.status, 1)
+        self.assertTrue(run.stderr.endswith(b"\n__stderr__.log: Can't open "), run.stderr)
+        self.assertIsNone(self.received("javac"))
+        self.assertTrue(self.read("__drosk__.log").endswith(b" pp/A.java 2>__stderr__.log||EXIT 1"))
+
+
+class SymbolicLinks(DroskCase):
+    def test_files_are_never_written_through_a_link(self):
+        self.write("victim", b"precious\n")
+        self.write("files.txt", b"src/A.java\n")
+        self.ini()
+        os.symlink("victim", self.path("files.tx_"))
+        self.assertFailed(self.drosk("@files.txt"), b"files.tx_: Can't open")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertIsNone(self.received("javac"))
+        os.remove(self.path("files.tx_"))
+
+        os.symlink("victim", self.path("__drosk__.log"))  # skipped, like a log it cannot write
+        self.assertEqual(self.drosk("@files.txt").status, 0)
+        self.assertEqual(self.read("victim"), b"precious\n")
+        self.assertTrue(os.path.islink(self.path("__drosk__.log")))
+
+    def test_a_linked_argument_file_is_replaced_not_written_through(self):
+        self.ini()
+        self.write("real.txt", b"src/A.java\n")
+        os.symlink("real.txt", self.path("files.txt"))
+        self.assertEqual(self.drosk("@files.txt").status, 0)
+        self.assertFalse(os.path.islink(self.path("files.txt")))
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertEqual(self.read("real.txt"), b"src/A.java\n")
+
+
+class ClosedStandardStreams(DroskCase):
+    def test_closed_streams_are_replaced_before_any_file_is_opened(self):
+        self.write("messages", b"pp/A.java:1: error\n")
+        self.ini(preprocess=self.stub("--fds", "pre.fds", "--out", "preprocessed"),
+                 javac=self.stub("--fds", "javac.fds", "--out", "compiled", "--err-file",
+                                 "messages", "--exit", "1", "--"))
+        null = b"/dev/null\n"
+        capture = os.path.realpath(self.path("__stderr__.log")).encode() + b"\n"
+        for closed in ((0,), (1,), (2,), (0, 1, 2)):
+            with self.subTest(closed=closed):
+                self.write("files.txt", b"src/A.java\n")
+                run = subprocess.run([DROSK, "-g", "@files.txt"], cwd=self.dir,
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL,
+                                     preexec_fn=lambda: [os.close(fd) for fd in closed])
+                self.assertEqual(run.returncode, 1)
+                # Neither drosk's files nor its messages took a standard descriptor's place.
+                self.assertEqual(self.read("pre.fds"), null * 3)
+                self.assertEqual(self.read("javac.fds"), null * 2 + capture)
+                self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+                self.assertEqual(self.read("__stderr__.log"), b"pp/A.java:1: error\n")
+                self.assertTrue(self.read("__drosk__.log").endswith(b"-g @files.txt "
+                                                                    b"2>__stderr__.log||EXIT 1"))
+
+
+class CommandsKilledBySignals(DroskCase):
+    SIGNALS = (signal.SIGKILL, signal.SIGSEGV, signal.SIGTERM, signal.SIGINT)
+
+    def test_preprocess_killed_is_a_preprocess_error(self):
+        self.write("files.txt", b"src/A.java\n")
+        commands = [self.stub("--kill-self", str(int(s))) for s in self.SIGNALS]
+        commands.append("kill -KILL $$")  # the command processor itself
+        for command in commands:
+            with self.subTest(command=command):
+                self.ini(preprocess=command)
+                run = self.drosk("@files.txt")
+                self.assertEqual(run.status, 1)
+                self.assertTrue(run.stderr.endswith(b"Preprocess error."), run.stderr)
+                self.assertIsNone(self.received("javac"))
+                self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+
+    def test_compiler_killed_fails_through_exit_1(self):
+        self.write("messages", b"pp/A.java:1: error\n")
+        for sig in self.SIGNALS:
+            with self.subTest(signal=sig):
+                self.ini(javac=self.stub("--err-file", "messages", "--kill-self", str(int(sig)),
+                                         "--"))
+                run = self.drosk("src/A.java")
+                self.assertEqual(run.status, 1)
+                # The compiler's messages come first; the shell may add its own note of the signal.
+                self.assertTrue(run.stderr.startswith(b"src/A.java:1: error\r\n"), run.stderr)
+                self.assertTrue(self.exists("__drosk__.log"))
+
+
+class CtrlC(DroskCase):
+    def test_ctrl_c_during_the_compile(self):
+        self.write("files.txt", b"src/A.java\n")
+        self.write("messages", b"pp/A.java:1: error\n")
+        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--sleep", "120",
+                                 "--"))
+        run = subprocess.Popen([DROSK, "@files.txt"], cwd=self.dir, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               start_new_session=True)
+        try:
+            while self.received("javac") is None:
+                self.assertIsNone(run.poll(), "drosk ended before the compiler started")
+                time.sleep(0.01)
+            os.killpg(run.pid, signal.SIGINT)
+            # Far below the compiler's sleep: the compiler stopped, and drosk did not wait for it.
+            stdout, stderr = run.communicate(timeout=60)
+        finally:
+            if run.poll() is None:
+                os.killpg(run.pid, signal.SIGKILL)
+                run.wait()
+        # The shell ended by the signal; drosk gives its status as shells do, 128 + SIGINT.
+        self.assertEqual((run.returncode, stdout, stderr),
+                         (128 + signal.SIGINT, b"preprocessed\n", b"src/A.java:1: error\r\n"))
+        self.assertTrue(group_is_gone(run.pid))
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertFalse(self.exists("files.tx_"))
+        self.assertTrue(self.read("__drosk__.log").endswith(b" @files.txt 2>__stderr__.log||EXIT 1"))
+
+
+class SelfCall(DroskCase):
+    def environment(self, **changes):
+        env = dict(os.environ)
+        env.pop("DROSK_COMPILE", None)
+        env.update(changes)
+        return env
+
+    def test_drosk_installed_as_javac_runs_one_level_only(self):
+        os.mkdir(self.path("bin"))
+        os.symlink(DROSK, self.path("bin/javac"))
+        env = self.environment(PATH=self.path("bin") + os.pathsep + os.environ["PATH"])
+        # No javac= line. Should the mark fail, the third level's preprocess fails and the chain
+        # unwinds, rather than growing until the machine gives out.
+        self.write("drosk.ini", "preprocess=echo x >>levels; test $(wc -l <levels) -lt 3\n"
+                                "source=src\nbuild=pp\n")
+        run = subprocess.Popen(["javac", "-d", "out", "src/A.java"], cwd=self.dir, env=env,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, start_new_session=True)
+        stdout, stderr = run.communicate(timeout=60)
+        self.assertEqual((run.returncode, stdout, stderr), (1, b"", SELF_CALL))
+        self.assertEqual(self.read("levels"), b"x\n")
+        self.assertEqual(self.read("__stderr__.log"), SELF_CALL)
+        self.assertEqual(self.read("__drosk__.log"), b"javac -d out pp/A.java "
+                                                     b"2>__stderr__.log||EXIT 1")
+        self.assertTrue(group_is_gone(run.pid))
+
+    def test_only_the_compile_command_is_marked(self):
+        self.ini(preprocess="env >pre.env", javac="env >javac.env; true")
+        run = self.drosk("src/A.java", env=self.environment())
+        self.assertEqual(run.status, 0)
+        self.assertNotIn(b"DROSK_COMPILE", self.read("pre.env"))
+        marks = [line for line in self.read("javac.env").splitlines()
+                 if line.startswith(b"DROSK_COMPILE")]
+        self.assertEqual(marks, [b"DROSK_COMPILE=1"])
+
+    def test_a_marked_drosk_stops_before_opening_anything(self):
+        for value in ("1", ""):
+            with self.subTest(value=value):
+                env = self.environment(DROSK_COMPILE=value)
+                # drosk.ini is missing: it is not even looked for.
+                self.assertFailed(self.drosk("A.java", env=env), SELF_CALL)
+                self.assertFailed(self.drosk(env=env), b"javac commandline not found")
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        self.assertFailed(self.drosk("@files.txt", env=self.environment(DROSK_COMPILE="1")),
+                          SELF_CALL)
+        self.assertIsNone(self.received("pre"))
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+
+
+if __name__ == "__main__":
+    unittest.main()
