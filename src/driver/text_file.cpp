@@ -1,5 +1,6 @@
 #include "driver/text_file.hpp"
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,7 @@ namespace drosk {
 namespace {
 
 constexpr std::size_t block_size = 1 << 16;
+constexpr std::size_t page_size = 1 << 12;
 
 }  // namespace
 
@@ -37,28 +39,44 @@ void write_error_text(std::string_view text) {
 
 bool read_line_blocks(std::FILE* in, bool text_mode,
                       const std::function<bool(std::string_view)>& take) {
-  std::string pending;
-  auto block = std::make_unique<char[]>(block_size);
+  // Each read goes straight after the unfinished line that the last one left, and fills the rest
+  // of the buffer; the buffer grows only for a line that leaves less than a quarter block free.
+  // One block is small enough to come from the heap rather than from its own mapping.
+  std::size_t capacity = block_size;
+  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t held = 0;
   bool ended = false;
   while (!ended) {
-    std::size_t got = std::fread(block.get(), 1, block_size, in);
-    if (got < block_size) {
+    if (capacity - held < block_size / 4) {
+      capacity *= 2;
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+      std::memcpy(larger.get(), buffer.get(), held);
+      buffer = std::move(larger);
+    }
+    char* fresh = buffer.get() + held;
+    // Whole pages, which stdio reads straight into the buffer with one call.
+    std::size_t wanted = (capacity - held) / page_size * page_size;
+    std::size_t got = std::fread(fresh, 1, wanted, in);
+    if (got < wanted) {
       if (std::ferror(in)) return false;
       ended = true;
     }
-    std::string_view raw(block.get(), got);
     if (text_mode) {
-      ended = append_text_read(pending, raw) || ended;
-    } else {
-      pending.append(raw);
+      bool stopped;
+      got = keep_text_read(fresh, got, stopped);
+      ended = ended || stopped;
     }
-    std::size_t last_lf = pending.rfind('\n');
-    if (last_lf != std::string::npos) {
-      if (!take(std::string_view(pending).substr(0, last_lf + 1))) return true;
-      pending.erase(0, last_lf + 1);
+    held += got;
+    // Only the fresh bytes can hold a line end.
+    std::size_t last_lf = std::string_view(fresh, got).rfind('\n');
+    if (last_lf != std::string_view::npos) {
+      std::size_t lines = fresh + last_lf + 1 - buffer.get();
+      if (!take(std::string_view(buffer.get(), lines))) return true;
+      held -= lines;
+      std::memmove(buffer.get(), buffer.get() + lines, held);
     }
   }
-  if (!pending.empty()) take(pending);
+  if (held > 0) take(std::string_view(buffer.get(), held));
   return true;
 }
 

@@ -20,13 +20,22 @@ void for_each_run(std::string_view text, char separator, Emit emit) {
 
 }  // namespace
 
-bool append_text_read(std::string& out, std::string_view raw) {
-  std::size_t stop = raw.find(ctrl_z);
-  bool stopped = stop != std::string_view::npos;
-  if (stopped) raw = raw.substr(0, stop);
-  out.reserve(out.size() + raw.size());
-  for_each_run(raw, '\r', [&](std::string_view run, bool) { out.append(run); });
-  return stopped;
+std::size_t keep_text_read(char* data, std::size_t size, bool& stopped) {
+  stopped = false;
+  if (size == 0) return 0;
+  if (const void* z = std::memchr(data, ctrl_z, size)) {
+    stopped = true;
+    size = static_cast<const char*>(z) - data;
+  }
+  // Most text has no CR at all: then one search is all it costs.
+  char* to = static_cast<char*>(std::memchr(data, '\r', size));
+  if (!to) return size;
+  for_each_run(std::string_view(to + 1, data + size - (to + 1)), '\r',
+               [&](std::string_view run, bool) {
+                 std::memmove(to, run.data(), run.size());
+                 to += run.size();
+               });
+  return to - data;
 }
 
 void append_crlf(std::string& out, std::string_view text) {

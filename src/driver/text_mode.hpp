@@ -9,8 +9,9 @@ namespace drosk {
 
 constexpr char ctrl_z = '\x1a';
 
-// Appends `raw` as text mode reads it. Returns true when a Ctrl-Z was met: the text ends there.
-bool append_text_read(std::string& out, std::string_view raw);
+// Makes the `size` bytes just read into `data` what text mode reads, in place, and returns how many
+// are kept. `stopped` tells whether a Ctrl-Z was met: the text ends there.
+std::size_t keep_text_read(char* data, std::size_t size, bool& stopped);
 
 // Appends `text` with every LF written as CR LF.
 void append_crlf(std::string& out, std::string_view text);

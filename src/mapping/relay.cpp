@@ -8,12 +8,9 @@
 
 namespace drosk {
 
-void map_message_lines(std::string_view lines, const Settings& settings, std::string& scratch,
-                       std::string& out) {
-  scratch.clear();
-  append_replaced(scratch, lines, settings.build, settings.source);
+void map_message_lines(std::string_view lines, const Settings& settings, std::string& out) {
   out.clear();
-  append_crlf(out, scratch);
+  append_replaced_crlf(out, lines, settings.build, settings.source);
 }
 
 void write_command_log(const std::string& work) {
@@ -27,9 +24,8 @@ void write_command_log(const std::string& work) {
 void relay_compiler_errors(const Settings& settings, std::string& work) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
   if (!in) fatal("__stderr__.log: Can't open ");
-  std::string scratch;
   bool read = read_line_blocks(in.get(), true, [&](std::string_view lines) {
-    map_message_lines(lines, settings, scratch, work);
+    map_message_lines(lines, settings, work);
     // Write errors are not reported: a closed standard error must not cost the exit status.
     write_bytes(stderr, work);
     return true;

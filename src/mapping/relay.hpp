@@ -9,8 +9,7 @@ namespace drosk {
 
 // Maps a block of whole compiler message lines, already read in text mode, back to the source
 // tree: every `build` becomes `source`, and every line end is written as CR LF.
-void map_message_lines(std::string_view lines, const Settings& settings, std::string& scratch,
-                       std::string& out);
+void map_message_lines(std::string_view lines, const Settings& settings, std::string& out);
 
 // Writes the compile command text, held in `work`, to __drosk__.log with no line end after it.
 // A log that cannot be written is skipped.

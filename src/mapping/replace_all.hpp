@@ -11,7 +11,12 @@ namespace drosk {
 void append_replaced(std::string& out, std::string_view text, std::string_view searched,
                      std::string_view replacement);
 
-// The same, in place.
+// The same, with every LF of the result written as CR LF, in one pass: what append_crlf makes of
+// what append_replaced appends.
+void append_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
+                          std::string_view replacement);
+
+// The same as append_replaced, in place.
 void replace_all(std::string_view searched, std::string_view replacement, std::string& text);
 
 }  // namespace drosk

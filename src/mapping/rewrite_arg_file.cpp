@@ -15,13 +15,15 @@ namespace drosk {
 void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::string& scratch,
                        std::string& out) {
   // Line ends are made lone LFs before the substitution, so that a lone CR that the substitution
-  // brings next to an LF is still kept as a byte of the line.
+  // brings next to an LF is still kept as a byte of the line. Most argument files have no CR.
+  std::string_view lines = raw;
+  if (raw.find('\r') != std::string_view::npos) {
+    scratch.clear();
+    append_lf_line_ends(scratch, raw);
+    lines = scratch;
+  }
   out.clear();
-  append_lf_line_ends(out, raw);
-  scratch.clear();
-  append_replaced(scratch, out, settings.source, settings.build);
-  out.clear();
-  append_crlf(out, scratch);
+  append_replaced_crlf(out, lines, settings.source, settings.build);
 }
 
 void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings,

@@ -2,16 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace drosk {
 namespace {
 
+// What text mode keeps of `raw`, and whether a Ctrl-Z stopped it.
+std::pair<std::string, bool> text_read(std::string raw) {
+  bool stopped = true;
+  raw.resize(keep_text_read(raw.data(), raw.size(), stopped));
+  return {raw, stopped};
+}
+
 TEST(TextRead, DropsEveryCarriageReturnAndStopsAtCtrlZ) {
-  std::string out;
-  EXPECT_FALSE(append_text_read(out, "a\r\nb\rc\r\r\n"));
-  EXPECT_EQ(out, "a\nbc\n");
-  out.clear();
-  EXPECT_TRUE(append_text_read(out, "key=1\r\nx\x1asource=2\n"));
-  EXPECT_EQ(out, "key=1\nx");
+  EXPECT_EQ(text_read("a\r\nb\rc\r\r\n"), std::make_pair(std::string("a\nbc\n"), false));
+  EXPECT_EQ(text_read("key=1\r\nx\x1asource=2\n"), std::make_pair(std::string("key=1\nx"), true));
+  EXPECT_EQ(text_read("\r\rab\r"), std::make_pair(std::string("ab"), false));
+  EXPECT_EQ(text_read("a\rb\x1a\r"), std::make_pair(std::string("ab"), true));
+  EXPECT_EQ(text_read(""), std::make_pair(std::string(), false));
 }
 
 TEST(TextWrite, EveryLineEndBecomesCrLf) {

@@ -1,0 +1,106 @@
+// replace_all and append_replaced alone: bytes per second of text, for short lines (an argument
+// string, a message line) and 1 MB lines, with no, few and many occurrences, replacements that
+// grow and shrink the text, and one line with a million occurrences.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <string_view>
+
+#include "mapping/replace_all.hpp"
+
+namespace {
+
+constexpr std::string_view source = "src";
+constexpr std::string_view build = "build/pp";
+
+enum density { none, few, many };
+
+// A line of about `size` bytes of path-like text. `few` puts one occurrence of `searched` in each
+// 4 KB (and one in a short line), `many` one in each 16 bytes.
+std::string make_line(std::size_t size, density how, std::string_view searched) {
+  const std::string filler = "com/example/util/Text.java:12: warning: [rawtypes] found raw type ";
+  std::size_t every = how == many ? 16 : how == few ? std::min<std::size_t>(size / 2, 4096) : 0;
+  std::string line;
+  line.reserve(size + 64);
+  std::size_t next = every;
+  while (line.size() < size) {
+    if (every && line.size() >= next) {
+      line += searched;
+      line += '/';
+      next += every;
+    } else {
+      std::size_t take = every ? std::min(filler.size(), next - line.size()) : filler.size();
+      line.append(filler, 0, std::max<std::size_t>(take, 1));
+    }
+  }
+  line.resize(size);
+  return line;
+}
+
+// Arguments: line size, density, and 1 to grow (source to build) or 0 to shrink (build to source).
+void bm_replace_all(benchmark::State& state) {
+  bool grow = state.range(2) != 0;
+  std::string_view searched = grow ? source : build;
+  std::string_view replacement = grow ? build : source;
+  const std::string line =
+      make_line(state.range(0), static_cast<density>(state.range(1)), searched);
+  std::string text;
+  text.reserve(line.size() * 3);
+  for (auto _ : state) {
+    text = line;
+    drosk::replace_all(searched, replacement, text);
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
+}
+
+void bm_append_replaced(benchmark::State& state) {
+  bool grow = state.range(2) != 0;
+  std::string_view searched = grow ? source : build;
+  std::string_view replacement = grow ? build : source;
+  const std::string line =
+      make_line(state.range(0), static_cast<density>(state.range(1)), searched);
+  std::string out;
+  for (auto _ : state) {
+    out.clear();
+    drosk::append_replaced(out, line, searched, replacement);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
+}
+
+void line_cases(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"bytes", "occurrences", "grow"});
+  for (long size : {80L, 1L << 20}) {
+    for (long how : {none, few, many}) {
+      for (long grow : {1L, 0L}) b->Args({size, how, grow});
+    }
+  }
+}
+
+BENCHMARK(bm_replace_all)->Apply(line_cases);
+BENCHMARK(bm_append_replaced)->Apply(line_cases);
+
+// One line of a million occurrences and nothing else: "src/" a million times grows to
+// "build/pp/" a million times, and back.
+void bm_million_occurrences(benchmark::State& state) {
+  bool grow = state.range(0) != 0;
+  std::string_view searched = grow ? source : build;
+  std::string_view replacement = grow ? build : source;
+  std::string line;
+  for (int i = 0; i < 1000000; ++i) {
+    line += searched;
+    line += '/';
+  }
+  std::string text;
+  text.reserve(line.size() * 3);
+  for (auto _ : state) {
+    text = line;
+    drosk::replace_all(searched, replacement, text);
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
+}
+BENCHMARK(bm_million_occurrences)->ArgName("grow")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+}  // namespace
