@@ -37,13 +37,18 @@ std::string make_line(std::size_t size, density how, std::string_view searched) 
   return line;
 }
 
-// Arguments: line size, density, and 1 to grow (source to build) or 0 to shrink (build to source).
-void bm_replace_all(benchmark::State& state) {
-  bool grow = state.range(2) != 0;
-  std::string_view searched = grow ? source : build;
-  std::string_view replacement = grow ? build : source;
-  const std::string line =
-      make_line(state.range(0), static_cast<density>(state.range(1)), searched);
+struct line_case {
+  std::size_t size;
+  density how;
+  bool grow;
+};
+
+// A short or 1 MB line of `how` many occurrences; `grow` replaces source by build, else build by
+// source.
+void bm_replace_all(benchmark::State& state, line_case c) {
+  std::string_view searched = c.grow ? source : build;
+  std::string_view replacement = c.grow ? build : source;
+  const std::string line = make_line(c.size, c.how, searched);
   std::string text;
   text.reserve(line.size() * 3);
   for (auto _ : state) {
@@ -54,12 +59,10 @@ void bm_replace_all(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
 }
 
-void bm_append_replaced(benchmark::State& state) {
-  bool grow = state.range(2) != 0;
-  std::string_view searched = grow ? source : build;
-  std::string_view replacement = grow ? build : source;
-  const std::string line =
-      make_line(state.range(0), static_cast<density>(state.range(1)), searched);
+void bm_append_replaced(benchmark::State& state, line_case c) {
+  std::string_view searched = c.grow ? source : build;
+  std::string_view replacement = c.grow ? build : source;
+  const std::string line = make_line(c.size, c.how, searched);
   std::string out;
   for (auto _ : state) {
     out.clear();
@@ -69,22 +72,28 @@ void bm_append_replaced(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
 }
 
-void line_cases(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"bytes", "occurrences", "grow"});
-  for (long size : {80L, 1L << 20}) {
-    for (long how : {none, few, many}) {
-      for (long grow : {1L, 0L}) b->Args({size, how, grow});
+// Named for what they are: replace_all/1MB/many/grow and the like.
+const bool registered = [] {
+  for (std::size_t size : {std::size_t{80}, std::size_t{1} << 20}) {
+    for (density how : {none, few, many}) {
+      for (bool grow : {true, false}) {
+        std::string name = std::string(size == 80 ? "80B" : "1MB") + "/" +
+                           (how == none  ? "none"
+                            : how == few ? "few"
+                                         : "many") +
+                           "/" + (grow ? "grow" : "shrink");
+        line_case c{size, how, grow};
+        benchmark::RegisterBenchmark(("replace_all/" + name).c_str(), bm_replace_all, c);
+        benchmark::RegisterBenchmark(("append_replaced/" + name).c_str(), bm_append_replaced, c);
+      }
     }
   }
-}
-
-BENCHMARK(bm_replace_all)->Apply(line_cases);
-BENCHMARK(bm_append_replaced)->Apply(line_cases);
+  return true;
+}();
 
 // One line of a million occurrences and nothing else: "src/" a million times grows to
 // "build/pp/" a million times, and back.
-void bm_million_occurrences(benchmark::State& state) {
-  bool grow = state.range(0) != 0;
+void bm_million_occurrences(benchmark::State& state, bool grow) {
   std::string_view searched = grow ? source : build;
   std::string_view replacement = grow ? build : source;
   std::string line;
@@ -101,6 +110,11 @@ void bm_million_occurrences(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));
 }
-BENCHMARK(bm_million_occurrences)->ArgName("grow")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(bm_million_occurrences, grow, true)
+    ->Name("replace_all/million_occurrences/grow")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(bm_million_occurrences, shrink, false)
+    ->Name("replace_all/million_occurrences/shrink")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

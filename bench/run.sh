@@ -27,9 +27,9 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# Sizes and runs.
-# Runs are made in rounds, each of which runs every command of a benchmark in turn, so that a
-# change in the machine's load falls on all of them alike; the runs per round are given here.
+# Input sizes and runs. Runs are made in rounds, each of which runs every command of a benchmark
+# in turn, so that a change in the machine's load falls on all of them alike; the runs per round
+# are given here.
 if $quick; then
   big=$((2 * 1000 * 1000)); rounds=1; overhead_runs=10; javac_runs=3; big_runs=3; warmup=1
   gbench=(--benchmark_min_time=0.01)
@@ -53,6 +53,8 @@ need_package() {  # command, Debian package
 need_package hyperfine hyperfine
 [ -x /usr/bin/time ] || need_package /usr/bin/time time
 
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
 echo "== building in $build"
 # A build directory of its own needs no tests; one that exists keeps its settings.
 fresh=()
@@ -81,7 +83,9 @@ bench() {  # name, hyperfine options and commands...
   local name=$1
   shift
   for round in $(seq "$rounds"); do
-    hyperfine -N --style none --export-json "$results/$name.$round.json" "$@" >/dev/null
+    # Its warnings about outliers would fill the screen: the table shows the spread instead.
+    hyperfine -N --style none --export-json "$results/$name.$round.json" "$@" >"$tmp/hyperfine.log" \
+      2>&1 || { cat "$tmp/hyperfine.log" >&2; exit 1; }
   done
 }
 peak_rss() {  # name, command... (run three times, each with its output to /dev/null)

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <cstring>
 
-#if defined(__SSE2__)
+// DROSK_NO_SIMD builds the byte-by-byte loop that processors without SSE2 run, so that tests can
+// run it everywhere.
+#if defined(__SSE2__) && !defined(DROSK_NO_SIMD)
+#define DROSK_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -26,7 +29,7 @@ class chunk_sieve {
  public:
   chunk_sieve(char line_end, char first, char last, std::size_t distance)
       : distance_(distance),
-#if defined(__SSE2__)
+#if defined(DROSK_SSE2)
         line_end_(_mm_set1_epi8(line_end)),
         first_(_mm_set1_epi8(first)),
         last_(_mm_set1_epi8(last)) {
@@ -44,7 +47,7 @@ class chunk_sieve {
 
   // Reads p[0] to p[distance + 15].
   chunk_marks mark(const char* p) const {
-#if defined(__SSE2__)
+#if defined(DROSK_SSE2)
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + distance_));
     __m128i starts = _mm_and_si128(_mm_cmpeq_epi8(bytes, first_), _mm_cmpeq_epi8(ahead, last_));
@@ -62,7 +65,7 @@ class chunk_sieve {
 
  private:
   std::size_t distance_;
-#if defined(__SSE2__)
+#if defined(DROSK_SSE2)
   __m128i line_end_, first_, last_;
 #else
   char line_end_, first_, last_;
@@ -72,7 +75,7 @@ class chunk_sieve {
 // Whether the `n` bytes at p (n <= 16) are the first `n` of `padded`. Reads p[0] to p[15] and all
 // 16 bytes of `padded`.
 inline bool same_short_text(const char* p, const char* padded, std::size_t n) {
-#if defined(__SSE2__)
+#if defined(DROSK_SSE2)
   __m128i same = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded)));
   unsigned wanted = (1u << n) - 1;
