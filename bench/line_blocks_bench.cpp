@@ -2,6 +2,7 @@
 // the reader hands them over: where their time goes, without the file system.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 
 #include "mapping/relay.hpp"

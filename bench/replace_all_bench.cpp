@@ -3,6 +3,8 @@
 // grow and shrink the text, and one line with a million occurrences.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
