@@ -40,15 +40,7 @@ fi
 
 need_package() {  # command, Debian package
   command -v "$1" >/dev/null 2>&1 && return
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-    echo "bench: installing $2"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$2" >/dev/null ||
-      { apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
-          apt-get install -y -qq --no-install-recommends "$2" >/dev/null; }
-  else
-    echo "bench: please install $2" >&2
-    exit 1
-  fi
+  "$repo/scripts/install_packages.sh" bench "$2"
 }
 need_package hyperfine hyperfine
 [ -x /usr/bin/time ] || need_package /usr/bin/time time

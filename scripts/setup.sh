@@ -37,14 +37,4 @@ for need in "${needs[@]}"; do
   fi
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
-if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-  echo "setup: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-else
-  echo "setup: please install these packages first: ${missing[*]}" >&2
-  echo "       for example: sudo apt-get install ${missing[*]}" >&2
-  exit 1
-fi
+"$(dirname "$0")/install_packages.sh" setup ${missing[@]+"${missing[@]}"}

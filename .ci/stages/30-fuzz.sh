@@ -14,17 +14,7 @@ have_libfuzzer() {
   command -v clang++-14 >/dev/null 2>&1 || return 1
   compgen -G "$(clang++-14 --print-runtime-dir)/libclang_rt.fuzzer-*.a" >/dev/null
 }
-if ! have_libfuzzer; then
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-    echo "fuzz: installing clang-14 libclang-rt-14-dev"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends clang-14 libclang-rt-14-dev >/dev/null
-  else
-    echo "fuzz: please install clang-14 and libclang-rt-14-dev first" >&2
-    exit 1
-  fi
-fi
+have_libfuzzer || scripts/install_packages.sh fuzz clang-14 libclang-rt-14-dev
 
 cmake -S . -B "$build" --log-level=WARNING -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROSK_FUZZ=ON -DDROSK_SANITIZE=ON -DDROSK_TESTS=OFF

@@ -233,19 +233,18 @@ class Relay(DroskCase):
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 preexec_fn=lambda: os.close(2))
         self.assertEqual(closed.returncode, 1)
-        reader, writer = os.pipe()
-        os.close(reader)
-        broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
-                                stdout=subprocess.DEVNULL, stderr=writer)
-        os.close(writer)
-        self.assertEqual(broken.returncode, 1)
+
+        def status_with_broken_stderr():
+            reader, writer = os.pipe()
+            os.close(reader)
+            broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+                                    stdout=subprocess.DEVNULL, stderr=writer)
+            os.close(writer)
+            return broken.returncode
+
+        self.assertEqual(status_with_broken_stderr(), 1)
         self.ini(javac=self.stub("--err-file", "messages", "--"))
-        reader, writer = os.pipe()
-        os.close(reader)
-        broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
-                                stdout=subprocess.DEVNULL, stderr=writer)
-        os.close(writer)
-        self.assertEqual(broken.returncode, 0)
+        self.assertEqual(status_with_broken_stderr(), 0)
 
 
 if __name__ == "__main__":
