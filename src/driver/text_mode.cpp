@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "mapping/wide_blocks.hpp"
+
 namespace drosk {
 namespace {
 
@@ -23,6 +25,10 @@ void for_each_run(std::string_view text, char separator, Emit emit) {
 std::size_t keep_text_read(char* data, std::size_t size, bool& stopped) {
   stopped = false;
   if (size == 0) return 0;
+  // Most text has neither a CR nor a Ctrl-Z: where the processor allows, one look tells.
+  if (wide_blocks_usable() && wide_find_either(data, data + size, '\r', ctrl_z) == data + size) {
+    return size;
+  }
   if (const void* z = std::memchr(data, ctrl_z, size)) {
     stopped = true;
     size = static_cast<const char*>(z) - data;

@@ -9,8 +9,7 @@
 namespace drosk {
 
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out) {
-  out.clear();
-  append_replaced_crlf(out, lines, settings.build, settings.source);
+  assign_replaced_crlf(out, lines, settings.build, settings.source);
 }
 
 void write_command_log(const std::string& work) {

@@ -8,6 +8,7 @@
 
 #include "driver/text_mode.hpp"
 #include "mapping/chunk_marks.hpp"
+#include "mapping/wide_blocks.hpp"
 
 namespace drosk {
 namespace {
@@ -20,13 +21,16 @@ std::pair<char*, char*> grow(std::string& out, char* at, std::size_t needed) {
   return {out.data() + written, out.data() + out.size()};
 }
 
-// The one pass behind both: copies `text` to the end of `out`, with each occurrence of `searched`
-// replaced and, with `crlf`, each LF written as CR LF. The output is written through a pointer
-// into room made ahead, and cut to what was written at the end.
+// The one pass behind them all: copies `text` into `out` from `written` on, with each occurrence
+// of `searched` replaced and, with `crlf`, each LF written as CR LF. The output is written through
+// a pointer into room made ahead, and cut to what was written at the end.
 template <bool crlf>
-void append_mapped(std::string& out, std::string_view text, std::string_view searched,
-                   std::string_view replacement) {
-  if (text.empty()) return;
+void write_mapped(std::string& out, std::size_t written, std::string_view text,
+                  std::string_view searched, std::string_view replacement) {
+  if (text.empty()) {
+    out.resize(written);
+    return;
+  }
   const char* p = text.data();
   const char* const end = p + text.size();
   const std::size_t n = searched.size();
@@ -47,7 +51,7 @@ void append_mapped(std::string& out, std::string_view text, std::string_view sea
 
   // Room for the text, a CR per 16 bytes and, for a longer replacement, an eighth more; more is
   // made when that is not enough.
-  std::size_t written = out.size();
+  // Bytes that `out` already holds past `written` are reused as room rather than cleared again.
   out.resize(written + text.size() + (crlf ? text.size() / 16 : 0) + (r > n ? text.size() / 8 : 0) +
              3 * chunk_size + r);
   char* at = out.data() + written;
@@ -66,6 +70,15 @@ void append_mapped(std::string& out, std::string_view text, std::string_view sea
     }
     at += r;
   };
+
+  // 64 bytes at a time where the processor can, then 16 bytes at a time.
+  for (;;) {
+    wide_progress run = map_wide_blocks<crlf>(p, end, at, limit, searched, replacement);
+    p = run.from;
+    at = run.to;
+    if (!run.needs_room) break;
+    make_room(at, limit, wide_block_room(r));
+  }
 
   // 16 bytes at a time: each chunk is copied whole, then the line ends and the occurrence in it
   // are dealt with. A chunk writes at most 48 bytes past `at`, or the replacement 32 bytes on.
@@ -138,18 +151,32 @@ void append_replaced(std::string& out, std::string_view text, std::string_view s
     out.append(text);
     return;
   }
-  append_mapped<false>(out, text, searched, replacement);
+  write_mapped<false>(out, out.size(), text, searched, replacement);
 }
 
-void append_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
-                          std::string_view replacement) {
+namespace {
+
+void write_replaced_crlf(std::string& out, std::size_t written, std::string_view text,
+                         std::string_view searched, std::string_view replacement) {
   // Settings hold no LF, so the replacement is used as it is; any other is converted once.
   std::string converted;
   if (replacement.find('\n') != std::string_view::npos) {
     append_crlf(converted, replacement);
     replacement = converted;
   }
-  append_mapped<true>(out, text, searched, replacement);
+  write_mapped<true>(out, written, text, searched, replacement);
+}
+
+}  // namespace
+
+void append_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
+                          std::string_view replacement) {
+  write_replaced_crlf(out, out.size(), text, searched, replacement);
+}
+
+void assign_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
+                          std::string_view replacement) {
+  write_replaced_crlf(out, 0, text, searched, replacement);
 }
 
 void replace_all(std::string_view searched, std::string_view replacement, std::string& text) {

@@ -16,6 +16,11 @@ void append_replaced(std::string& out, std::string_view text, std::string_view s
 void append_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
                           std::string_view replacement);
 
+// The same, written over what `out` held instead of after it. Mapping block after block into one
+// string, the room it already has is not cleared again for each.
+void assign_replaced_crlf(std::string& out, std::string_view text, std::string_view searched,
+                          std::string_view replacement);
+
 // The same as append_replaced, in place.
 void replace_all(std::string_view searched, std::string_view replacement, std::string& text);
 

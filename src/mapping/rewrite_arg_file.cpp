@@ -22,8 +22,7 @@ void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::stri
     append_lf_line_ends(scratch, raw);
     lines = scratch;
   }
-  out.clear();
-  append_replaced_crlf(out, lines, settings.source, settings.build);
+  assign_replaced_crlf(out, lines, settings.source, settings.build);
 }
 
 void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings,

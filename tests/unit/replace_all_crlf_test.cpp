@@ -50,14 +50,22 @@ std::string replaced(std::string_view text, std::string_view searched, std::stri
 }
 
 TEST(ReplacedCrlf, OccurrencesAndLineEndsAtEveryOffset) {
-  // Each offset puts the occurrence or the line end at another place in a chunk, across a chunk
-  // edge, or among the last bytes.
-  for (std::string_view searched : {"build/pp", "b", "bp", "a/much/longer/build/tree/path/x"}) {
-    for (std::size_t at = 0; at < 90; ++at) {
-      std::string text(100, 'x');
+  // Each offset puts the occurrence or the line end at another place in a 16-byte chunk or a
+  // 64-byte block, across an edge, or among the last bytes; texts of 64 bytes and more are the
+  // longest the blocks take.
+  const std::string sixty_four = "0123456789abcdef0123456789ABCDEF0123456789abcdef0123456789ABCDEF";
+  const std::string sixty_five = sixty_four + "!";
+  for (std::string_view searched : {std::string_view("build/pp"), std::string_view("b"),
+                                    std::string_view("bp"), std::string_view("a/much/longer/x"),
+                                    std::string_view(sixty_four), std::string_view(sixty_five)}) {
+    for (std::size_t at = 0; at < 290; ++at) {
+      std::string text(300, 'x');
       text.replace(at, searched.size(), searched);
-      text[(at * 7) % 100] = '\n';
-      for (std::string_view replacement : {"", "src", "0123456789abcdefXYZ"}) {
+      text[(at * 7) % 300] = '\n';
+      text[(at * 13 + 5) % 300] = '\n';
+      for (std::string_view replacement :
+           {std::string_view(""), std::string_view("src"), std::string_view("0123456789abcdefXYZ"),
+            std::string_view(sixty_four), std::string_view(sixty_five)}) {
         ASSERT_EQ(replaced_crlf(text, searched, replacement),
                   plain_crlf(plain_replace(text, searched, replacement)))
             << "searched " << searched << " at " << at << " replaced by " << replacement;
@@ -100,6 +108,18 @@ TEST(ReplacedCrlf, AReplacementThatGrowsEveryByte) {
   std::string out = replaced_crlf(text, "a", replacement);
   EXPECT_EQ(out.size(), 5000u * 101);
   EXPECT_EQ(out, plain_crlf(plain_replace(text, "a", replacement)));
+}
+
+TEST(ReplacedCrlf, AssignedOverWhatTheStringHeld) {
+  // Block after block into one string: longer, then shorter, then nothing.
+  std::string out(1000, '#');
+  std::string longer = std::string(700, 's') + "src\nsrc";
+  assign_replaced_crlf(out, longer, "src", "build/pp");
+  EXPECT_EQ(out, plain_crlf(plain_replace(longer, "src", "build/pp")));
+  assign_replaced_crlf(out, "a src\n", "src", "build/pp");
+  EXPECT_EQ(out, "a build/pp\r\n");
+  assign_replaced_crlf(out, "", "src", "build/pp");
+  EXPECT_EQ(out, "");
 }
 
 TEST(ReplacedCrlf, EmptyTextAndEmptySearchedText) {

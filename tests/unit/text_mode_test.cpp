@@ -15,6 +15,19 @@ std::pair<std::string, bool> text_read(std::string raw) {
   return {raw, stopped};
 }
 
+TEST(TextRead, FindsACrOrCtrlZAtAnyPlaceOfALongRead) {
+  // Reads are looked at 64 bytes at a time where the processor allows: every place in and across
+  // those, and the last bytes.
+  for (std::size_t at = 0; at < 300; ++at) {
+    std::string raw(300, 'x');
+    raw[at] = '\r';
+    EXPECT_EQ(text_read(raw), std::make_pair(std::string(299, 'x'), false)) << at;
+    raw[at] = '\x1a';
+    EXPECT_EQ(text_read(raw), std::make_pair(std::string(at, 'x'), true)) << at;
+  }
+  EXPECT_EQ(text_read(std::string(300, 'x')), std::make_pair(std::string(300, 'x'), false));
+}
+
 TEST(TextRead, DropsEveryCarriageReturnAndStopsAtCtrlZ) {
   EXPECT_EQ(text_read("a\r\nb\rc\r\r\n"), std::make_pair(std::string("a\nbc\n"), false));
   EXPECT_EQ(text_read("key=1\r\nx\x1asource=2\n"), std::make_pair(std::string("key=1\nx"), true));
