@@ -21,12 +21,39 @@ std::pair<char*, char*> grow(std::string& out, char* at, std::size_t needed) {
   return {out.data() + written, out.data() + out.size()};
 }
 
+// Maps what the 64-byte loop takes of `text` into `out` from `written` on, and gives how much of
+// the text it took; `written` moves on past what it wrote.
+template <bool crlf>
+std::size_t write_wide_blocks(std::string& out, std::size_t& written, std::string_view text,
+                              std::string_view searched, std::string_view replacement) {
+  const std::size_t r = replacement.size();
+  out.resize(written + text.size() + (crlf ? text.size() / 16 : 0) +
+             (r > searched.size() ? text.size() / 8 : 0) + wide_block_room(r));
+  char* at = out.data() + written;
+  char* limit = out.data() + out.size();
+  const char* p = text.data();
+  for (;;) {
+    wide_progress run =
+        map_wide_blocks<crlf>(p, text.data() + text.size(), at, limit, searched, replacement);
+    p = run.from;
+    at = run.to;
+    if (!run.needs_room) break;
+    std::tie(at, limit) = grow(out, at, wide_block_room(r));
+  }
+  written = at - out.data();
+  return p - text.data();
+}
+
 // The one pass behind them all: copies `text` into `out` from `written` on, with each occurrence
 // of `searched` replaced and, with `crlf`, each LF written as CR LF. The output is written through
-// a pointer into room made ahead, and cut to what was written at the end.
+// a pointer into room made ahead, and cut to what was written at the end. Where the processor
+// can, the 64-byte loop takes the text first, and the 16-byte loop below what it leaves.
 template <bool crlf>
 void write_mapped(std::string& out, std::size_t written, std::string_view text,
                   std::string_view searched, std::string_view replacement) {
+  if (text.size() >= wide_block_reach && wide_blocks_usable()) {
+    text.remove_prefix(write_wide_blocks<crlf>(out, written, text, searched, replacement));
+  }
   if (text.empty()) {
     out.resize(written);
     return;
@@ -50,8 +77,8 @@ void write_mapped(std::string& out, std::size_t written, std::string_view text,
   };
 
   // Room for the text, a CR per 16 bytes and, for a longer replacement, an eighth more; more is
-  // made when that is not enough.
-  // Bytes that `out` already holds past `written` are reused as room rather than cleared again.
+  // made when that is not enough. Bytes that `out` already holds past `written` are reused as room
+  // rather than cleared again.
   out.resize(written + text.size() + (crlf ? text.size() / 16 : 0) + (r > n ? text.size() / 8 : 0) +
              3 * chunk_size + r);
   char* at = out.data() + written;
@@ -70,15 +97,6 @@ void write_mapped(std::string& out, std::size_t written, std::string_view text,
     }
     at += r;
   };
-
-  // 64 bytes at a time where the processor can, then 16 bytes at a time.
-  for (;;) {
-    wide_progress run = map_wide_blocks<crlf>(p, end, at, limit, searched, replacement);
-    p = run.from;
-    at = run.to;
-    if (!run.needs_room) break;
-    make_room(at, limit, wide_block_room(r));
-  }
 
   // 16 bytes at a time: each chunk is copied whole, then the line ends and the occurrence in it
   // are dealt with. A chunk writes at most 48 bytes past `at`, or the replacement 32 bytes on.

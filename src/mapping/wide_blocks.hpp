@@ -15,6 +15,9 @@ struct wide_progress {
   bool needs_room;
 };
 
+// The text that must remain for a block to be taken: a shorter one is left to the caller.
+constexpr std::size_t wide_block_reach = 3 * 64;
+
 // The room a block may need past `to`, so that the caller can make it when asked.
 constexpr std::size_t wide_block_room(std::size_t replacement_size) {
   return 4 * 64 + 64 * replacement_size;

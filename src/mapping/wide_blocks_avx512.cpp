@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t block = 64;
 // A block is taken only while this much text remains: the copy that follows an occurrence ending
 // near the block's end reads up to 159 bytes past the block's start.
-constexpr std::size_t reach = 3 * block;
+constexpr std::size_t reach = wide_block_reach;
 
 // Where the 32 bytes go when a CR is put before each LF marked in `lf`: a 0 for each CR, then a 1
 // for the byte. Interleaving the line-end bits with ones and squeezing out the slots of bytes
