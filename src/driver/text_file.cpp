@@ -4,17 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "driver/block_source.hpp"
 #include "driver/text_mode.hpp"
 #include "platform/files.hpp"
 
 namespace drosk {
-namespace {
-
-constexpr std::size_t block_size = 1 << 16;
-constexpr std::size_t page_size = 1 << 12;
-
-}  // namespace
-
 std::string_view read_text_file(const std::string& name, std::string& out) {
   file_ptr in(platform::open_for_reading(name));
   if (!in) return "Can't open";
@@ -38,45 +32,34 @@ void write_error_text(std::string_view text) {
 }
 
 bool read_line_blocks(std::FILE* in, bool text_mode,
-                      const std::function<bool(std::string_view)>& take) {
-  // Each read goes straight after the unfinished line that the last one left, and fills the rest
-  // of the buffer; the buffer grows only for a line that leaves less than a quarter block free.
-  // One block is small enough to come from the heap rather than from its own mapping.
-  std::size_t capacity = block_size;
-  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
-  std::size_t held = 0;
-  bool ended = false;
-  while (!ended) {
-    if (capacity - held < block_size / 4) {
-      capacity *= 2;
-      auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-      std::memcpy(larger.get(), buffer.get(), held);
-      buffer = std::move(larger);
+                      const std::function<bool(std::string_view)>& take, bool read_ahead) {
+  block_source blocks(in, text_mode, read_ahead);
+  // The unfinished line that the last block ended in: it is handed over whole, with the start of
+  // the next block, and grows only for a line longer than the blocks.
+  std::string line;
+  for (;;) {
+    block_read read = blocks.next();
+    if (read.failed) return false;
+    std::string_view rest = read.bytes;
+    if (!line.empty()) {
+      std::size_t lf = rest.find('\n');
+      std::size_t ended_line = lf == std::string_view::npos ? rest.size() : lf + 1;
+      line.append(rest.substr(0, ended_line));
+      rest.remove_prefix(ended_line);
+      if (lf != std::string_view::npos) {
+        if (!take(line)) return true;
+        line.clear();
+      }
     }
-    char* fresh = buffer.get() + held;
-    // Whole pages, which stdio reads straight into the buffer with one call.
-    std::size_t wanted = (capacity - held) / page_size * page_size;
-    std::size_t got = std::fread(fresh, 1, wanted, in);
-    if (got < wanted) {
-      if (std::ferror(in)) return false;
-      ended = true;
-    }
-    if (text_mode) {
-      bool stopped;
-      got = keep_text_read(fresh, got, stopped);
-      ended = ended || stopped;
-    }
-    held += got;
-    // Only the fresh bytes can hold a line end.
-    std::size_t last_lf = std::string_view(fresh, got).rfind('\n');
+    std::size_t last_lf = rest.rfind('\n');
     if (last_lf != std::string_view::npos) {
-      std::size_t lines = fresh + last_lf + 1 - buffer.get();
-      if (!take(std::string_view(buffer.get(), lines))) return true;
-      held -= lines;
-      std::memmove(buffer.get(), buffer.get() + lines, held);
+      if (!take(rest.substr(0, last_lf + 1))) return true;
+      rest.remove_prefix(last_lf + 1);
     }
+    line.append(rest);
+    if (read.ended) break;
   }
-  if (held > 0) take(std::string_view(buffer.get(), held));
+  if (!line.empty()) take(line);
   return true;
 }
 

@@ -28,8 +28,9 @@ void write_error_text(std::string_view text);
 // that ends just after an LF, except the last, which gets the rest of the file. A line is never
 // split, so memory grows only with the longest line. With `text_mode`, carriage returns are
 // dropped and a Ctrl-Z ends the file. `take` returns false to stop early. Returns false on a read
-// error.
+// error. With `read_ahead`, a file longer than one block is read ahead on a second thread while
+// `take` works.
 bool read_line_blocks(std::FILE* in, bool text_mode,
-                      const std::function<bool(std::string_view)>& take);
+                      const std::function<bool(std::string_view)>& take, bool read_ahead = false);
 
 }  // namespace drosk

@@ -1,6 +1,7 @@
 #include "mapping/relay.hpp"
 
 #include "driver/fatal.hpp"
+#include "driver/map_file_lines.hpp"
 #include "driver/text_file.hpp"
 #include "driver/text_mode.hpp"
 #include "mapping/replace_all.hpp"
@@ -23,13 +24,12 @@ void write_command_log(const std::string& work) {
 void relay_compiler_errors(const Settings& settings, std::string& work) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
   if (!in) fatal("__stderr__.log: Can't open ");
-  bool read = read_line_blocks(in.get(), true, [&](std::string_view lines) {
-    map_message_lines(lines, settings, work);
-    // Write errors are not reported: a closed standard error must not cost the exit status.
-    write_bytes(stderr, work);
-    return true;
-  });
-  if (!read) fatal("__stderr__.log: Can't read");
+  // A write error ends the relay but is not reported: a closed standard error must not cost the
+  // exit status.
+  lines_mapped relayed =
+      map_file_lines(in.get(), true, stderr, work, overlap::reading,
+                     [&](auto lines, auto& out) { map_message_lines(lines, settings, out); });
+  if (!relayed.read) fatal("__stderr__.log: Can't read");
 }
 
 }  // namespace drosk

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "driver/fatal.hpp"
+#include "driver/map_file_lines.hpp"
 #include "driver/text_file.hpp"
 #include "driver/text_mode.hpp"
 #include "mapping/replace_all.hpp"
@@ -38,14 +39,14 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
   if (!out) fatal("%s: Can't open", {temporary});
 
   std::string scratch;
-  bool written = true;
-  bool read = read_line_blocks(in.get(), false, [&](std::string_view raw) {
-    rewrite_arg_lines(raw, settings, scratch, work);
-    written = write_bytes(out.get(), work);
-    return written;
-  });
+  // The new file is as large as the old: its writing, the larger part of the system's work, is
+  // done behind the mapping.
+  lines_mapped rewritten = map_file_lines(
+      in.get(), false, out.get(), work, overlap::writing,
+      [&](auto raw, auto& lines) { rewrite_arg_lines(raw, settings, scratch, lines); });
   in.reset();
-  written = std::fclose(out.release()) == 0 && written;
+  bool read = rewritten.read;
+  bool written = std::fclose(out.release()) == 0 && rewritten.written;
   if (!read || !written) {
     platform::remove_file(temporary);
     if (!read) fatal("%s: Can't read", {*name});

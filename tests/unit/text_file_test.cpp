@@ -1,5 +1,6 @@
-// The block reader: whole lines only, whatever the blocks that the file is read in (64 KB), lines
-// far longer than a block, and text mode's CR and Ctrl-Z across block edges.
+// The block reader: whole lines only, whatever the blocks that the file is read in, on this thread
+// or read ahead on another; lines far longer than a block, and text mode's CR and Ctrl-Z across
+// block edges.
 #include "driver/text_file.hpp"
 
 #include <gtest/gtest.h>
@@ -8,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "driver/block_source.hpp"
+
 namespace drosk {
 namespace {
 
-constexpr std::size_t block = 1 << 16;
+constexpr std::size_t block = block_source::block_size;
 
-// What read_line_blocks hands over for a file holding `content`.
-std::vector<std::string> blocks_of(const std::string& content, bool text_mode,
-                                   std::size_t stop_after = 0) {
+// What read_line_blocks hands over for a file holding `content`, read with or without a second
+// thread reading ahead.
+std::vector<std::string> blocks_read(const std::string& content, bool text_mode,
+                                     std::size_t stop_after, bool read_ahead) {
   // A file of its own in the current directory: every platform's tests can write there.
   const char* name = "read_line_blocks_test.tmp";
   file_ptr file(std::fopen(name, "w+b"));
@@ -23,13 +27,24 @@ std::vector<std::string> blocks_of(const std::string& content, bool text_mode,
   std::fwrite(content.data(), 1, content.size(), file.get());
   std::rewind(file.get());
   std::vector<std::string> taken;
-  EXPECT_TRUE(read_line_blocks(file.get(), text_mode, [&](std::string_view lines) {
-    taken.emplace_back(lines);
-    return taken.size() != stop_after;
-  }));
+  EXPECT_TRUE(read_line_blocks(
+      file.get(), text_mode,
+      [&](std::string_view lines) {
+        taken.emplace_back(lines);
+        return taken.size() != stop_after;
+      },
+      read_ahead));
   file.reset();
   std::remove(name);
   return taken;
+}
+
+// The same either way.
+std::vector<std::string> blocks_of(const std::string& content, bool text_mode,
+                                   std::size_t stop_after = 0) {
+  std::vector<std::string> here = blocks_read(content, text_mode, stop_after, false);
+  EXPECT_EQ(blocks_read(content, text_mode, stop_after, true), here);
+  return here;
 }
 
 std::string joined(const std::vector<std::string>& blocks) {

@@ -1,0 +1,87 @@
+// A file's lines mapped into another, on this thread alone or with a second one reading ahead or
+// writing behind: the same bytes in the same order either way, and a failed write reported.
+#include "driver/map_file_lines.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "driver/text_file.hpp"
+
+namespace drosk {
+namespace {
+
+// Numbered lines of varied lengths, so that a block out of place or lost shows.
+std::string numbered_lines(std::size_t size) {
+  std::string text;
+  for (std::size_t i = 0; text.size() < size; ++i) {
+    text += std::to_string(i) + std::string(i * 7 % 90, 'x') + "\n";
+  }
+  return text + "a last line without an end";
+}
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+void write_file(const char* name, const std::string& content) {
+  file_ptr file(std::fopen(name, "wb"));
+  ASSERT_TRUE(file);
+  std::fwrite(content.data(), 1, content.size(), file.get());
+}
+
+std::string read_file(const char* name) {
+  file_ptr file(std::fopen(name, "rb"));
+  std::string content;
+  char buffer[4096];
+  for (std::size_t got; file && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
+    content.append(buffer, got);
+  }
+  return content;
+}
+
+// Maps in.tmp into out.tmp, upper-casing it; `out_mode` "rb" makes every write fail.
+lines_mapped map_upper(overlap side, const char* out_mode = "wb") {
+  file_ptr in(std::fopen("in.tmp", "rb"));
+  file_ptr out(std::fopen("out.tmp", out_mode));
+  EXPECT_TRUE(in && out);
+  std::string work;
+  return map_file_lines(in.get(), false, out.get(), work, side,
+                        [](std::string_view lines, std::string& made) { made = upper(lines); });
+}
+
+TEST(MapFileLines, TheSameBytesInOrderOnOneThreadOrTwo) {
+  // A short file stays on this thread; a long one takes the second.
+  for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
+    std::string content = numbered_lines(size);
+    write_file("in.tmp", content);
+    for (overlap side : {overlap::reading, overlap::writing}) {
+      lines_mapped done = map_upper(side);
+      EXPECT_TRUE(done.read && done.written);
+      EXPECT_EQ(read_file("out.tmp"), upper(content)) << size;
+    }
+  }
+  std::remove("in.tmp");
+  std::remove("out.tmp");
+}
+
+TEST(MapFileLines, AFailedWriteIsReported) {
+  for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
+    write_file("in.tmp", numbered_lines(size));
+    write_file("out.tmp", "");
+    for (overlap side : {overlap::reading, overlap::writing}) {
+      lines_mapped done = map_upper(side, "rb");
+      EXPECT_TRUE(done.read) << size;
+      EXPECT_FALSE(done.written) << size;
+    }
+  }
+  std::remove("in.tmp");
+  std::remove("out.tmp");
+}
+
+}  // namespace
+}  // namespace drosk
