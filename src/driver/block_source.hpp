@@ -23,7 +23,9 @@ struct block_read {
 // work; the blocks are handed over where they were read, not copied.
 class block_source {
  public:
-  static constexpr std::size_t block_size = 1 << 17;
+  // Whole pages, read straight into the block; under the C library's usual threshold (128 KB) for
+  // giving an allocation a mapping of its own, so that blocks come from the heap.
+  static constexpr std::size_t block_size = 30 << 12;
 
   block_source(std::FILE* in, bool text_mode, bool ahead)
       : in_(in), text_mode_(text_mode), ahead_(ahead) {}
