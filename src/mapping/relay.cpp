@@ -24,8 +24,9 @@ void write_command_log(const std::string& work) {
 void relay_compiler_errors(const Settings& settings, std::string& work) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
   if (!in) fatal("__stderr__.log: Can't open ");
-  // A write error ends the relay but is not reported: a closed standard error must not cost the
-  // exit status.
+  // A large capture file is read ahead on a second thread: reading it is the larger part of the
+  // system's work, standard error being a stream. A write error ends the relay but is not
+  // reported: a closed standard error must not cost the exit status.
   lines_mapped relayed =
       map_file_lines(in.get(), true, stderr, work, overlap::reading,
                      [&](auto lines, auto& out) { map_message_lines(lines, settings, out); });
