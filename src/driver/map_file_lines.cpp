@@ -104,7 +104,10 @@ lines_mapped map_writing_behind(std::FILE* in, bool text_mode, std::FILE* out, s
 lines_mapped map_file_lines(std::FILE* in, bool text_mode, std::FILE* out, std::string& work,
                             overlap side,
                             const std::function<void(std::string_view, std::string&)>& map) {
-  if (!longer_than(in, threaded_size)) return map_here(in, text_mode, out, work, map);
+  // On one core a second thread would only take turns with this one.
+  if (!longer_than(in, threaded_size) || std::thread::hardware_concurrency() == 1) {
+    return map_here(in, text_mode, out, work, map);
+  }
   if (side == overlap::reading) return map_here(in, text_mode, out, work, map, true);
   return map_writing_behind(in, text_mode, out, work, map);
 }

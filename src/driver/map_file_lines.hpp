@@ -20,8 +20,8 @@ enum class overlap { reading, writing };
 // output in the string it is given (`work`, or one that takes its place while `work` waits to be
 // written), and writes that to `out`, stopping at the first write error. For a file longer than a
 // megabyte, a second thread reads ahead or writes behind, as `side` says, so that the system's
-// copies overlap the mapping; a shorter file, or one that cannot tell its length, is done on this
-// thread alone.
+// copies overlap the mapping; a shorter file, one that cannot tell its length, and a machine with
+// one core are done on this thread alone.
 lines_mapped map_file_lines(std::FILE* in, bool text_mode, std::FILE* out, std::string& work,
                             overlap side,
                             const std::function<void(std::string_view, std::string&)>& map);
