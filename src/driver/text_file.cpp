@@ -1,7 +1,5 @@
 #include "driver/text_file.hpp"
 
-#include <cstring>
-#include <memory>
 #include <string>
 
 #include "driver/block_source.hpp"
@@ -9,6 +7,7 @@
 #include "platform/files.hpp"
 
 namespace drosk {
+
 std::string_view read_text_file(const std::string& name, std::string& out) {
   file_ptr in(platform::open_for_reading(name));
   if (!in) return "Can't open";

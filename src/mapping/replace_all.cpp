@@ -21,14 +21,20 @@ std::pair<char*, char*> grow(std::string& out, char* at, std::size_t needed) {
   return {out.data() + written, out.data() + out.size()};
 }
 
+// Room for `size` bytes of text, a CR per 16 bytes and, for a longer replacement, an eighth more;
+// more is made when that is not enough.
+template <bool crlf>
+std::size_t room_for(std::size_t size, std::size_t searched_size, std::size_t replacement_size) {
+  return size + (crlf ? size / 16 : 0) + (replacement_size > searched_size ? size / 8 : 0);
+}
+
 // Maps what the 64-byte loop takes of `text` into `out` from `written` on, and gives how much of
 // the text it took; `written` moves on past what it wrote.
 template <bool crlf>
 std::size_t write_wide_blocks(std::string& out, std::size_t& written, std::string_view text,
                               std::string_view searched, std::string_view replacement) {
   const std::size_t r = replacement.size();
-  out.resize(written + text.size() + (crlf ? text.size() / 16 : 0) +
-             (r > searched.size() ? text.size() / 8 : 0) + wide_block_room(r));
+  out.resize(written + room_for<crlf>(text.size(), searched.size(), r) + wide_block_room(r));
   char* at = out.data() + written;
   char* limit = out.data() + out.size();
   const char* p = text.data();
@@ -76,11 +82,8 @@ void write_mapped(std::string& out, std::size_t written, std::string_view text,
     return std::memcmp(from, searched.data(), n) == 0;
   };
 
-  // Room for the text, a CR per 16 bytes and, for a longer replacement, an eighth more; more is
-  // made when that is not enough. Bytes that `out` already holds past `written` are reused as room
-  // rather than cleared again.
-  out.resize(written + text.size() + (crlf ? text.size() / 16 : 0) + (r > n ? text.size() / 8 : 0) +
-             3 * chunk_size + r);
+  // Bytes that `out` already holds past `written` are reused as room rather than cleared again.
+  out.resize(written + room_for<crlf>(text.size(), n, r) + 3 * chunk_size + r);
   char* at = out.data() + written;
   char* limit = out.data() + out.size();
   auto make_room = [&out](char*& to, char*& room_end, std::size_t needed) {

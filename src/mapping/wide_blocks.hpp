@@ -40,4 +40,10 @@ wide_progress map_wide_blocks(const char* from, const char* end, char* to, const
 // each 64 bytes where two searches would each take one. Correct everywhere, fast where usable.
 const char* wide_find_either(const char* from, const char* end, char a, char b);
 
+// The same, a byte at a time: for the last bytes, and where the blocks are not usable.
+inline const char* find_either_by_byte(const char* from, const char* end, char a, char b) {
+  while (from != end && *from != a && *from != b) ++from;
+  return from;
+}
+
 }  // namespace drosk

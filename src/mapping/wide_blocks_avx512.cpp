@@ -115,17 +115,13 @@ DROSK_WIDE const char* find_either(const char* p, const char* end, char a, char 
         _mm512_cmpeq_epi8_mask(bytes, first) | _mm512_cmpeq_epi8_mask(bytes, second);
     if (hits != 0) return p + _tzcnt_u64(hits);
   }
-  while (p != end && *p != a && *p != b) ++p;
-  return p;
+  return find_either_by_byte(p, end, a, b);
 }
 
 }  // namespace
 
 const char* wide_find_either(const char* from, const char* end, char a, char b) {
-  if (!wide_blocks_usable()) {
-    while (from != end && *from != a && *from != b) ++from;
-    return from;
-  }
+  if (!wide_blocks_usable()) return find_either_by_byte(from, end, a, b);
   return find_either(from, end, a, b);
 }
 

@@ -19,8 +19,7 @@ template wide_progress map_wide_blocks<true>(const char*, const char*, char*, co
                                              std::string_view, std::string_view);
 
 const char* wide_find_either(const char* from, const char* end, char a, char b) {
-  while (from != end && *from != a && *from != b) ++from;
-  return from;
+  return find_either_by_byte(from, end, a, b);
 }
 
 }  // namespace drosk
