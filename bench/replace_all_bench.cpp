@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "mapping/replace_all.hpp"
+#include "text/replace_all.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/shell_quote.hpp"
+#include "platform/shell_quote.hpp"
 #include "fuzz_support.hpp"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz_support.hpp"
-#include "mapping/replace_all.hpp"
+#include "text/replace_all.hpp"
 #include "support/reference_replace.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

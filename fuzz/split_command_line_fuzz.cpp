@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/split_command_line.hpp"
+#include "platform/split_command_line.hpp"
 #include "fuzz_support.hpp"
 #include "mapping/rewrite_arguments.hpp"
 

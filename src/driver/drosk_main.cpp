@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "driver/command_texts.hpp"
-#include "driver/fatal.hpp"
 #include "driver/self_call.hpp"
+#include "io/fatal.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
@@ -18,29 +18,25 @@
 namespace drosk {
 namespace {
 
-// Room for a line piece of drosk.ini and its terminator; texts that need more make it grow.
-constexpr std::size_t work_size = 16385;
-
 int run_stages(int argc, char** argv) {
   std::vector<std::string> args = platform::process_arguments(argc, argv);
   if (args.empty()) fatal("javac commandline not found");
   if (started_by_compile_command()) fatal("drosk.ini: javac= starts drosk again");
 
-  std::string work;
-  work.reserve(work_size);
-  Settings settings = read_settings(work);
+  Settings settings = read_settings();
 
-  work = preprocess_command_text(settings.preprocess);
-  if (platform::run_command(work) != 0) fatal("Preprocess error.");
+  std::string preprocess_command = preprocess_command_text(settings.preprocess);
+  if (platform::run_command(preprocess_command) != 0) fatal("Preprocess error.");
 
   args = rewrite_arguments(std::move(args), settings);
-  rewrite_arg_file(args, settings, work);
+  rewrite_arg_file(args, settings);
 
-  work = compile_command_text(settings.javac, platform::join_arguments(args));
-  int status = platform::run_command(work, compile_mark);
+  std::string compile_command =
+      compile_command_text(settings.javac, platform::join_arguments(args));
+  int status = platform::run_command(compile_command, compile_mark);
 
-  write_command_log(work);
-  relay_compiler_errors(settings, work);
+  write_command_log(compile_command);
+  relay_compiler_errors(settings);
   return status;
 }
 

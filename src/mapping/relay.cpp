@@ -1,35 +1,39 @@
 #include "mapping/relay.hpp"
 
-#include "driver/fatal.hpp"
-#include "driver/map_file_lines.hpp"
-#include "driver/text_file.hpp"
-#include "driver/text_mode.hpp"
-#include "mapping/replace_all.hpp"
+#include "io/fatal.hpp"
+#include "io/map_file_lines.hpp"
+#include "io/text_file.hpp"
 #include "platform/files.hpp"
+#include "platform/standard_error.hpp"
+#include "text/replace_all.hpp"
+#include "text/text_mode.hpp"
 
 namespace drosk {
 
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out) {
-  assign_replaced_crlf(out, lines, settings.build, settings.source);
+  append_replaced_crlf(settings.build, settings.source, lines, out);
 }
 
-void write_command_log(const std::string& work) {
+void write_command_log(std::string_view compile_command) {
   file_ptr log(platform::open_for_writing("__drosk__.log"));
   if (!log) return;
   std::string text;
-  append_crlf(text, work);
+  append_crlf(text, compile_command);
   write_bytes(log.get(), text);
 }
 
-void relay_compiler_errors(const Settings& settings, std::string& work) {
+void relay_compiler_errors(const Settings& settings) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
+  // The blank at the end is part of the message, as tools that match it know it.
   if (!in) fatal("__stderr__.log: Can't open ");
-  // A large capture file is read ahead on a second thread: reading it is the larger part of the
-  // system's work, standard error being a stream. A write error ends the relay but is not
+  std::string relayed_lines;
+  // Carriage returns are dropped, but a Ctrl-Z is carried on: javac quotes source lines, which may
+  // hold one, and every message after it would be lost. A write error ends the relay but is not
   // reported: a closed standard error must not cost the exit status.
-  lines_mapped relayed =
-      map_file_lines(in.get(), true, stderr, work, overlap::reading,
-                     [&](auto lines, auto& out) { map_message_lines(lines, settings, out); });
+  lines_mapped relayed = map_file_lines(
+      in.get(), read_mode::text_past_eof, relayed_lines,
+      [&](auto lines, auto& out) { map_message_lines(lines, settings, out); },
+      platform::write_standard_error);
   if (!relayed.read) fatal("__stderr__.log: Can't read");
 }
 

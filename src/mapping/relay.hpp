@@ -8,14 +8,15 @@
 namespace drosk {
 
 // Maps a block of whole compiler message lines, already read in text mode, back to the source
-// tree: every `build` becomes `source`, and every line end is written as CR LF.
+// tree and appends them to `out`: every `build` becomes `source`, and every line end is written as
+// CR LF.
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out);
 
-// Writes the compile command text, held in `work`, to __drosk__.log with no line end after it.
-// A log that cannot be written is skipped.
-void write_command_log(const std::string& work);
+// Writes the compile command text to __drosk__.log with no line end after it. A log that cannot be
+// written is skipped.
+void write_command_log(std::string_view compile_command);
 
 // Copies __stderr__.log to standard error, mapped back to the source tree.
-void relay_compiler_errors(const Settings& settings, std::string& work);
+void relay_compiler_errors(const Settings& settings);
 
 }  // namespace drosk

@@ -2,14 +2,14 @@
 
 #include <optional>
 
-#include "driver/fatal.hpp"
-#include "driver/map_file_lines.hpp"
-#include "driver/text_file.hpp"
-#include "driver/text_mode.hpp"
-#include "mapping/replace_all.hpp"
+#include "io/fatal.hpp"
+#include "io/map_file_lines.hpp"
+#include "io/text_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
+#include "text/replace_all.hpp"
+#include "text/text_mode.hpp"
 
 namespace drosk {
 
@@ -23,11 +23,10 @@ void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::stri
     append_lf_line_ends(scratch, raw);
     lines = scratch;
   }
-  assign_replaced_crlf(out, lines, settings.source, settings.build);
+  append_replaced_crlf(settings.source, settings.build, lines, out);
 }
 
-void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings,
-                      std::string& work) {
+void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings) {
   std::optional<std::string> name = platform::find_arg_file(args);
   if (!name) return;
   if (name->empty()) fatal("%s: Can't open", {*name});
@@ -38,12 +37,11 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
   file_ptr out(platform::open_for_writing(temporary));
   if (!out) fatal("%s: Can't open", {temporary});
 
-  std::string scratch;
-  // The new file is as large as the old: its writing, the larger part of the system's work, is
-  // done behind the mapping.
+  std::string scratch, rewritten_lines;
   lines_mapped rewritten = map_file_lines(
-      in.get(), false, out.get(), work, overlap::writing,
-      [&](auto raw, auto& lines) { rewrite_arg_lines(raw, settings, scratch, lines); });
+      in.get(), read_mode::bytes, rewritten_lines,
+      [&](auto raw, auto& lines) { rewrite_arg_lines(raw, settings, scratch, lines); },
+      [&](std::string_view lines) { return write_bytes(out.get(), lines); });
   in.reset();
   bool read = rewritten.read;
   bool written = std::fclose(out.release()) == 0 && rewritten.written;
@@ -54,6 +52,7 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
   }
 
   if (!platform::remove_file(*name)) fatal("%s: Can't unlink", {*name});
+  // "Cant" without its apostrophe is the message as tools that match it know it.
   if (!platform::rename_file(temporary, *name)) fatal("%s: Cant rename", {temporary});
 }
 

@@ -8,16 +8,15 @@
 
 namespace drosk {
 
-// Rewrites the block of whole lines `raw` of an argument file: every `source` becomes `build`, and
-// every line end is written as CR LF. A line end is an LF or a CR LF pair; every other byte, a
-// lone CR, a NUL or a Ctrl-Z included, passes through.
+// Rewrites the block of whole lines `raw` of an argument file and appends it to `out`: every
+// `source` becomes `build`, and every line end is written as CR LF. A line end is an LF or a CR LF
+// pair; every other byte, a lone CR, a NUL or a Ctrl-Z included, passes through.
 void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::string& scratch,
                        std::string& out);
 
 // Rewrites the argument file that the arguments name, in place, through a temporary file that
 // takes its place only once it is complete. Does nothing when no argument file is named; every
 // failure ends the run through fatal, with the argument file as it was.
-void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings,
-                      std::string& work);
+void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings);
 
 }  // namespace drosk

@@ -1,6 +1,6 @@
-#include "driver/shell_quote.hpp"
-#include "mapping/rewrite_arguments.hpp"
+#include "platform/arg_file_name.hpp"
 #include "platform/command_line.hpp"
+#include "platform/shell_quote.hpp"
 
 namespace drosk::platform {
 

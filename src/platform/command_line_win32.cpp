@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "driver/split_command_line.hpp"
-#include "mapping/rewrite_arguments.hpp"
+#include "platform/arg_file_name.hpp"
 #include "platform/command_line.hpp"
+#include "platform/split_command_line.hpp"
 
 namespace drosk::platform {
 

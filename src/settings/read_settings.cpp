@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <utility>
 
-#include "driver/fatal.hpp"
-#include "driver/text_file.hpp"
+#include "io/fatal.hpp"
+#include "io/text_file.hpp"
 
 namespace drosk {
 namespace {
@@ -15,18 +14,23 @@ namespace {
 // longer line is judged as a line of its own.
 constexpr std::size_t piece_limit = 16383;
 
+struct key {
+  std::string_view prefix;
+  std::string Settings::*field;
+  bool seen;
+};
+
 }  // namespace
 
 std::string parse_settings(std::string_view text, Settings& settings) {
   // Tried in this order, each as a prefix of the line.
-  using key = std::pair<std::string_view, std::string Settings::*>;
-  static constexpr std::array<key, 4> keys{{
-      {"preprocess=", &Settings::preprocess},
-      {"javac=", &Settings::javac},
-      {"source=", &Settings::source},
-      {"build=", &Settings::build},
+  std::array<key, 4> keys{{
+      {"preprocess=", &Settings::preprocess, false},
+      {"javac=", &Settings::javac, false},
+      {"source=", &Settings::source, false},
+      {"build=", &Settings::build, false},
   }};
-  std::array<bool, 4> seen{};
+  auto& [preprocess, javac, source, build] = keys;
   int line_number = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -40,27 +44,31 @@ std::string parse_settings(std::string_view text, Settings& settings) {
     if (!line.empty() && line.front() == '#') continue;
 
     auto found = std::find_if(keys.begin(), keys.end(),
-                              [&](const key& k) { return line.starts_with(k.first); });
-    if (found == keys.end() || seen[found - keys.begin()]) {
+                              [&](const key& k) { return line.starts_with(k.prefix); });
+    if (found == keys.end() || found->seen) {
       return "drosk.ini:" + std::to_string(line_number) + ": Error";
     }
-    seen[found - keys.begin()] = true;
-    settings.*(found->second) = std::string(line.substr(found->first.size()));
+    found->seen = true;
+    // A value ends at its first NUL: the commands are handed on as terminated strings, and what
+    // stood after it would be cut off there without a word.
+    std::string_view value = line.substr(found->prefix.size());
+    settings.*(found->field) = std::string(value.substr(0, value.find('\0')));
   }
 
-  if (!seen[1]) settings.javac = "javac";
+  if (!javac.seen) settings.javac = "javac";
   std::string report;
-  if (!seen[0]) report += "drosk.ini: preprocess=NULL\n";
-  if (!seen[3]) report += "drosk.ini: build=NULL\n";
-  if (!seen[2]) report += "drosk.ini: source=NULL\n";
+  if (!preprocess.seen) report += "drosk.ini: preprocess=NULL\n";
+  if (!build.seen) report += "drosk.ini: build=NULL\n";
+  if (!source.seen) report += "drosk.ini: source=NULL\n";
   return report;
 }
 
-Settings read_settings(std::string& work) {
-  std::string_view complaint = read_text_file("drosk.ini", work);
+Settings read_settings() {
+  std::string text;
+  std::string_view complaint = read_text_file("drosk.ini", text);
   if (!complaint.empty()) fatal("%s: %s", {"drosk.ini", complaint});
   Settings settings;
-  std::string refusal = parse_settings(work, settings);
+  std::string refusal = parse_settings(text, settings);
   if (!refusal.empty()) fatal("%s", {refusal});
   return settings;
 }

@@ -12,8 +12,8 @@ namespace drosk {
 // otherwise the message to report.
 std::string parse_settings(std::string_view text, Settings& settings);
 
-// Reads drosk.ini from the current directory into `work` and returns its settings; a missing,
-// unreadable or refused file ends the run through fatal.
-Settings read_settings(std::string& work);
+// Reads drosk.ini from the current directory and returns its settings; a missing, unreadable or
+// refused file ends the run through fatal.
+Settings read_settings();
 
 }  // namespace drosk

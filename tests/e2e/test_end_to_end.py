@@ -195,9 +195,12 @@ class Relay(DroskCase):
         self.assertNotIn(b"pp/", run.stdout.split(b"compiler output\n")[1])
 
     def test_warnings_keep_status_0_and_bytes_pass_through(self):
-        run = self.compile_with_messages(b"pp/A.java:1: warning: \0x\rpp\x1app/never\n")
+        # A Ctrl-Z in a quoted source line is carried on: the messages after it are not lost.
+        run = self.compile_with_messages(b"pp/A.java:1: warning: \0x\rpp\x1app/more\n"
+                                         b"pp/B.java:2: warning: w\n2 warnings\n")
         self.assertEqual((run.status, run.stdout),
-                         (0, b"preprocessed\ncompiler output\nsrc/A.java:1: warning: \0xsrc"))
+                         (0, b"preprocessed\ncompiler output\nsrc/A.java:1: warning: \0xsrc\x1asrc/more"
+                             b"\r\nsrc/B.java:2: warning: w\r\n2 warnings\r\n"))
 
     def test_long_message_lines_are_mapped_whole(self):
         line = b"y" * 16381 + b"pp/A.java" * 5000

@@ -141,6 +141,31 @@ class ClosedStandardStreams(DroskCase):
                                                                     b"2>__stderr__.log||EXIT 1"))
 
 
+class SlowStandardError(DroskCase):
+    def test_a_full_non_blocking_pipe_loses_no_message(self):
+        # A reader that a build tool left non-blocking, and slow: every write that finds the pipe
+        # full is waited out, none is dropped.
+        messages = b"".join(b"pp/A.java:%d: error: e\n" % i for i in range(40000))
+        self.write("messages", messages)
+        self.ini(javac=self.stub("--err-file", "messages", "--exit", "1", "--"))
+        reading, writing = os.pipe()
+        os.set_blocking(writing, False)
+        run = subprocess.Popen([DROSK, "src/A.java"], cwd=self.dir, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=writing)
+        os.close(writing)
+        relayed = bytearray()
+        with os.fdopen(reading, "rb", buffering=0) as pipe:
+            while True:
+                time.sleep(0.001)
+                chunk = pipe.read(4096)
+                if not chunk:
+                    break
+                relayed += chunk
+        self.assertEqual(run.wait(timeout=60), 1)
+        self.assertEqual(bytes(relayed),
+                         messages.replace(b"pp/", b"src/").replace(b"\n", b"\r\n"))
+
+
 class CommandsKilledBySignals(DroskCase):
     SIGNALS = (signal.SIGKILL, signal.SIGSEGV, signal.SIGTERM, signal.SIGINT)
 

@@ -1,6 +1,6 @@
-// A file's lines mapped into another, on this thread alone or with a second one reading ahead or
-// writing behind: the same bytes in the same order either way, and a failed write reported.
-#include "driver/map_file_lines.hpp"
+// A file's lines mapped into another: the same bytes in the same order, and a failed write
+// reported.
+#include "io/map_file_lines.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/text_file.hpp"
+#include "io/text_file.hpp"
 
 namespace drosk {
 namespace {
@@ -45,25 +45,24 @@ std::string read_file(const char* name) {
 }
 
 // Maps in.tmp into out.tmp, upper-casing it; `out_mode` "rb" makes every write fail.
-lines_mapped map_upper(overlap side, const char* out_mode = "wb") {
+lines_mapped map_upper(const char* out_mode = "wb") {
   file_ptr in(std::fopen("in.tmp", "rb"));
   file_ptr out(std::fopen("out.tmp", out_mode));
   EXPECT_TRUE(in && out);
   std::string work;
-  return map_file_lines(in.get(), false, out.get(), work, side,
-                        [](std::string_view lines, std::string& made) { made = upper(lines); });
+  return map_file_lines(
+      in.get(), read_mode::bytes, work,
+      [](std::string_view lines, std::string& made) { made += upper(lines); },
+      [&](std::string_view made) { return write_bytes(out.get(), made); });
 }
 
-TEST(MapFileLines, TheSameBytesInOrderOnOneThreadOrTwo) {
-  // A short file stays on this thread; a long one takes the second.
+TEST(MapFileLines, TheSameBytesInOrder) {
   for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
     std::string content = numbered_lines(size);
     write_file("in.tmp", content);
-    for (overlap side : {overlap::reading, overlap::writing}) {
-      lines_mapped done = map_upper(side);
-      EXPECT_TRUE(done.read && done.written);
-      EXPECT_EQ(read_file("out.tmp"), upper(content)) << size;
-    }
+    lines_mapped done = map_upper();
+    EXPECT_TRUE(done.read && done.written);
+    EXPECT_EQ(read_file("out.tmp"), upper(content)) << size;
   }
   std::remove("in.tmp");
   std::remove("out.tmp");
@@ -73,11 +72,9 @@ TEST(MapFileLines, AFailedWriteIsReported) {
   for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
     write_file("in.tmp", numbered_lines(size));
     write_file("out.tmp", "");
-    for (overlap side : {overlap::reading, overlap::writing}) {
-      lines_mapped done = map_upper(side, "rb");
-      EXPECT_TRUE(done.read) << size;
-      EXPECT_FALSE(done.written) << size;
-    }
+    lines_mapped done = map_upper("rb");
+    EXPECT_TRUE(done.read) << size;
+    EXPECT_FALSE(done.written) << size;
   }
   std::remove("in.tmp");
   std::remove("out.tmp");

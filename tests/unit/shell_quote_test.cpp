@@ -1,4 +1,4 @@
-#include "driver/shell_quote.hpp"
+#include "platform/shell_quote.hpp"
 
 #include <gtest/gtest.h>
 

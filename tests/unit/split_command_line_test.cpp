@@ -1,4 +1,4 @@
-#include "driver/split_command_line.hpp"
+#include "platform/split_command_line.hpp"
 
 #include <gtest/gtest.h>
 

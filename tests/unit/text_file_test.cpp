@@ -1,7 +1,6 @@
-// The block reader: whole lines only, whatever the blocks that the file is read in, on this thread
-// or read ahead on another; lines far longer than a block, and text mode's CR and Ctrl-Z across
-// block edges.
-#include "driver/text_file.hpp"
+// The block reader: whole lines only, whatever the blocks that the file is read in; lines far
+// longer than a block, and text mode's CR and Ctrl-Z across block edges.
+#include "io/text_file.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/block_source.hpp"
-
 namespace drosk {
 namespace {
 
-constexpr std::size_t block = block_source::block_size;
+constexpr std::size_t block = block_size;
 
-// What read_line_blocks hands over for a file holding `content`, read with or without a second
-// thread reading ahead.
-std::vector<std::string> blocks_read(const std::string& content, bool text_mode,
-                                     std::size_t stop_after, bool read_ahead) {
+// What read_line_blocks hands over for a file holding `content`.
+std::vector<std::string> blocks_of(const std::string& content, read_mode mode,
+                                   std::size_t stop_after = 0) {
   // A file of its own in the current directory: every platform's tests can write there.
   const char* name = "read_line_blocks_test.tmp";
   file_ptr file(std::fopen(name, "w+b"));
@@ -27,24 +23,13 @@ std::vector<std::string> blocks_read(const std::string& content, bool text_mode,
   std::fwrite(content.data(), 1, content.size(), file.get());
   std::rewind(file.get());
   std::vector<std::string> taken;
-  EXPECT_TRUE(read_line_blocks(
-      file.get(), text_mode,
-      [&](std::string_view lines) {
-        taken.emplace_back(lines);
-        return taken.size() != stop_after;
-      },
-      read_ahead));
+  EXPECT_TRUE(read_line_blocks(file.get(), mode, [&](std::string_view lines) {
+    taken.emplace_back(lines);
+    return taken.size() != stop_after;
+  }));
   file.reset();
   std::remove(name);
   return taken;
-}
-
-// The same either way.
-std::vector<std::string> blocks_of(const std::string& content, bool text_mode,
-                                   std::size_t stop_after = 0) {
-  std::vector<std::string> here = blocks_read(content, text_mode, stop_after, false);
-  EXPECT_EQ(blocks_read(content, text_mode, stop_after, true), here);
-  return here;
 }
 
 std::string joined(const std::vector<std::string>& blocks) {
@@ -60,7 +45,7 @@ TEST(ReadLineBlocks, HandsOverWholeLinesOnly) {
     content += '\n';
   }
   content += "last line without an end";
-  std::vector<std::string> taken = blocks_of(content, false);
+  std::vector<std::string> taken = blocks_of(content, read_mode::bytes);
   ASSERT_GE(taken.size(), 5u);
   for (std::size_t i = 0; i + 1 < taken.size(); ++i) EXPECT_EQ(taken[i].back(), '\n') << i;
   EXPECT_EQ(taken.back(), content.substr(content.rfind('\n') + 1));
@@ -70,7 +55,7 @@ TEST(ReadLineBlocks, HandsOverWholeLinesOnly) {
 TEST(ReadLineBlocks, ALineLongerThanSeveralBlocksComesWhole) {
   std::string longest(3 * block + 5, 'x');
   std::string content = "first\n" + longest + "\nshort\n";
-  std::vector<std::string> taken = blocks_of(content, false);
+  std::vector<std::string> taken = blocks_of(content, read_mode::bytes);
   EXPECT_EQ(joined(taken), content);
   bool whole = false;
   for (const std::string& b : taken) whole = whole || b.find(longest + "\n") != std::string::npos;
@@ -89,21 +74,21 @@ TEST(ReadLineBlocks, TextModeAcrossBlockEdges) {
   expected += "\n";
   expected.append(block - 2, 'b');
   expected += "c\ntail";
-  EXPECT_EQ(joined(blocks_of(content, true)), expected);
-  EXPECT_EQ(joined(blocks_of(content, false)), content);
+  EXPECT_EQ(joined(blocks_of(content, read_mode::text)), expected);
+  EXPECT_EQ(joined(blocks_of(content, read_mode::bytes)), content);
 }
 
 TEST(ReadLineBlocks, StopsWhenTold) {
   std::string content;
   for (int i = 0; i < 3; ++i) content += std::string(block, 'z') + "\n";
-  std::vector<std::string> taken = blocks_of(content, false, 1);
+  std::vector<std::string> taken = blocks_of(content, read_mode::bytes, 1);
   ASSERT_EQ(taken.size(), 1u);
   EXPECT_LT(taken[0].size(), content.size());
 }
 
 TEST(ReadLineBlocks, EmptyFileHandsOverNothing) {
-  EXPECT_TRUE(blocks_of("", false).empty());
-  EXPECT_TRUE(blocks_of("\x1a", true).empty());
+  EXPECT_TRUE(blocks_of("", read_mode::bytes).empty());
+  EXPECT_TRUE(blocks_of("\x1a", read_mode::text).empty());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "driver/text_mode.hpp"
+#include "text/text_mode.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,14 @@
 namespace drosk {
 namespace {
 
-// What text mode keeps of `raw`, and whether a Ctrl-Z stopped it.
-std::pair<std::string, bool> text_read(std::string raw) {
-  bool stopped = true;
-  raw.resize(keep_text_read(raw.data(), raw.size(), stopped));
-  return {raw, stopped};
+// What `mode` keeps of `raw`, and whether a Ctrl-Z stopped it.
+std::pair<std::string, bool> text_read(std::string raw, read_mode mode = read_mode::text) {
+  kept_read kept = keep_read(raw.data(), raw.size(), mode);
+  raw.resize(kept.size);
+  return {raw, kept.stopped};
 }
 
 TEST(TextRead, FindsACrOrCtrlZAtAnyPlaceOfALongRead) {
-  // Reads are looked at 64 bytes at a time where the processor allows: every place in and across
-  // those, and the last bytes.
   for (std::size_t at = 0; at < 300; ++at) {
     std::string raw(300, 'x');
     raw[at] = '\r';
@@ -34,6 +32,13 @@ TEST(TextRead, DropsEveryCarriageReturnAndStopsAtCtrlZ) {
   EXPECT_EQ(text_read("\r\rab\r"), std::make_pair(std::string("ab"), false));
   EXPECT_EQ(text_read("a\rb\x1a\r"), std::make_pair(std::string("ab"), true));
   EXPECT_EQ(text_read(""), std::make_pair(std::string(), false));
+}
+
+TEST(TextRead, PastEofCarriesCtrlZAndBytesKeepsAll) {
+  EXPECT_EQ(text_read("a\x1a\r\nb\r\x1a", read_mode::text_past_eof),
+            std::make_pair(std::string("a\x1a\nb\x1a"), false));
+  EXPECT_EQ(text_read("a\x1a\r\n", read_mode::bytes),
+            std::make_pair(std::string("a\x1a\r\n"), false));
 }
 
 TEST(TextWrite, EveryLineEndBecomesCrLf) {

@@ -1,9 +1,9 @@
-#include "driver/fatal.hpp"
+#include "io/fatal.hpp"
 
 #include <cstdlib>
 #include <string>
 
-#include "driver/text_file.hpp"
+#include "io/text_file.hpp"
 
 namespace drosk {
 

@@ -1,7 +1,8 @@
+#include "io/fatal.hpp"
+
 #include <gtest/gtest.h>
 
-#include "driver/command_texts.hpp"
-#include "driver/fatal.hpp"
+#include <string>
 
 namespace drosk {
 namespace {
@@ -24,14 +25,6 @@ TEST(FormatMessage, CutAt1023Characters) {
   std::string message = format_message("%s: Can't open", {name});
   EXPECT_EQ(message, std::string(1023, 'n'));
   EXPECT_EQ(format_message("%s", {std::string(1023, 'a')}).size(), 1023u);
-}
-
-TEST(CommandTexts, AreFormedExactly) {
-  EXPECT_EQ(preprocess_command_text("pp.bat src pp"), "pp.bat src pp||EXIT 1");
-  EXPECT_EQ(compile_command_text("javac", "-g pp\\A.java"),
-            "javac -g pp\\A.java 2>__stderr__.log||EXIT 1");
-  // An empty compiler command makes the text begin with a blank.
-  EXPECT_EQ(compile_command_text("", "A.java"), " A.java 2>__stderr__.log||EXIT 1");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-#include "driver/text_mode.hpp"
+#include "text/text_mode.hpp"
 
 #include <cstring>
-
-#include "mapping/wide_blocks.hpp"
 
 namespace drosk {
 namespace {
@@ -22,30 +20,27 @@ void for_each_run(std::string_view text, char separator, Emit emit) {
 
 }  // namespace
 
-std::size_t keep_text_read(char* data, std::size_t size, bool& stopped) {
-  stopped = false;
-  if (size == 0) return 0;
-  // Most text has neither a CR nor a Ctrl-Z: where the processor allows, one look tells.
-  if (wide_blocks_usable() && wide_find_either(data, data + size, '\r', ctrl_z) == data + size) {
-    return size;
-  }
-  if (const void* z = std::memchr(data, ctrl_z, size)) {
-    stopped = true;
-    size = static_cast<const char*>(z) - data;
+kept_read keep_read(char* data, std::size_t size, read_mode mode) {
+  if (mode == read_mode::bytes || size == 0) return {size, false};
+  bool stopped = false;
+  if (mode == read_mode::text) {
+    if (const void* z = std::memchr(data, ctrl_z, size)) {
+      stopped = true;
+      size = static_cast<const char*>(z) - data;
+    }
   }
   // Most text has no CR at all: then one search is all it costs.
   char* to = static_cast<char*>(std::memchr(data, '\r', size));
-  if (!to) return size;
+  if (!to) return {size, stopped};
   for_each_run(std::string_view(to + 1, data + size - (to + 1)), '\r',
                [&](std::string_view run, bool) {
                  std::memmove(to, run.data(), run.size());
                  to += run.size();
                });
-  return to - data;
+  return {static_cast<std::size_t>(to - data), stopped};
 }
 
 void append_crlf(std::string& out, std::string_view text) {
-  out.reserve(out.size() + text.size() + text.size() / 32);
   for_each_run(text, '\n', [&](std::string_view run, bool line_end) {
     out.append(run);
     if (line_end) out.append("\r\n");
