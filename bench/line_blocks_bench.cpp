@@ -46,6 +46,7 @@ void bm_map_message_lines(benchmark::State& state) {
   const std::string block = message_block();
   std::string out;
   for (auto _ : state) {
+    out.clear();
     drosk::map_message_lines(block, s, out);
     benchmark::DoNotOptimize(out.data());
   }
@@ -58,6 +59,7 @@ void bm_rewrite_arg_lines(benchmark::State& state, const char* line_end) {
   const std::string block = arg_block(line_end);
   std::string scratch, out;
   for (auto _ : state) {
+    out.clear();
     drosk::rewrite_arg_lines(block, s, scratch, out);
     benchmark::DoNotOptimize(out.data());
   }

@@ -74,7 +74,7 @@ void bm_append_replaced(benchmark::State& state, line_case c) {
   std::string out;
   for (auto _ : state) {
     out.clear();
-    drosk::append_replaced(out, line, searched, replacement);
+    drosk::append_replaced(searched, replacement, line, out);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * line.size()));

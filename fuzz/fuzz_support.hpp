@@ -29,10 +29,11 @@ inline std::vector<std::string_view> cut_input(const std::uint8_t* data, std::si
 }
 
 // A drosk.ini value as the reader can give it: it never holds a line end, a carriage return or a
-// Ctrl-Z (text mode drops the one and ends the file at the other).
+// Ctrl-Z (text mode drops the one and ends the file at the other), and ends at its first NUL.
 inline std::string ini_value(std::string_view raw) {
   std::string value;
   for (char c : raw) {
+    if (c == '\0') break;
     if (c != '\n' && c != '\r' && c != '\x1a') value += c;
   }
   return value;

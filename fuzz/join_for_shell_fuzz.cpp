@@ -13,11 +13,12 @@
 
 namespace {
 
-// Unquoted, these stand for themselves wherever they are in a word. Everything else either
-// separates words, quotes, or may be expanded, globbed or run (";", "$", "*", "=", "~", "#", ...).
+// The characters that the POSIX shell language gives a meaning of their own outside quotes: the
+// operators and quotes, the expansions and globs, and those that mean something at a word's start
+// or in the first word ("#", "~", "=" of an assignment, the reserved "{", "}" and "!"). Any other
+// byte stands for itself.
 bool literal_outside_quotes(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         std::string_view("@%+:,./_-").find(c) != std::string_view::npos;
+  return std::string_view("|&;<>()$`\\\"' \t\n*?[#~={}!").find(c) == std::string_view::npos;
 }
 
 // The words that /bin/sh makes of `text`, or nothing when it holds something a quoter must never

@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto [key, value] : written) {
     std::string line = std::string(key) + (value ? *value : std::string());
     fuzz::require(line.find('\n') == std::string::npos, "a value holds a line end");
+    fuzz::require(line.find('\0') == std::string::npos, "a value holds a NUL");
     if (value && *value != "javac") {
       fuzz::require(text.find(line) != std::string_view::npos, "a value not taken from the text");
     }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Appending keeps what is already there.
   std::string appended = "kept";
-  append_replaced(appended, text, searched, replacement);
+  append_replaced(searched, replacement, text, appended);
   fuzz::require(appended == "kept" + expected, "append_replaced differs from the reference");
   return 0;
 }

@@ -69,10 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       end = lf == std::string_view::npos ? rest.size() : lf + 1;
       if (end == rest.size()) break;
     }
+    out.clear();
     rewrite_arg_lines(rest.substr(0, end), settings, scratch, out);
     pieced += out;
     rest.remove_prefix(end);
   }
+  out.clear();
   rewrite_arg_lines(raw, settings, scratch, out);
   fuzz::require(pieced == out, "the rewrite depends on how the file is cut into blocks");
   return 0;
