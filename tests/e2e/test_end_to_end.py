@@ -81,6 +81,18 @@ class Settings(DroskCase):
         self.assertEqual(self.drosk("src/A.java").status, 0)
         self.assertEqual(self.received("javac"), ["pp/A.java"])
 
+    def test_a_value_ends_at_its_first_nul(self):
+        # Cut there, not somewhere later: the compiler gets its arguments and its capture file.
+        self.write("messages", b"pp/A.java:1: error\n")
+        javac = self.stub("--record", "javac", "--err-file", "messages", "--")
+        self.write("drosk.ini", "preprocess=%s\0junk\njavac=%s\0junk\nsource=src\0x\nbuild=pp\n"
+                   % (self.stub("--record", "pre"), javac))
+        self.write("__stderr__.log", b"old\n")
+        run = self.drosk("src/A.java")
+        self.assertEqual((run.status, run.stderr), (0, b"src/A.java:1: error\r\n"))
+        self.assertEqual(self.received("javac"), ["pp/A.java"])
+        self.assertEqual(self.received("pre"), [])
+
 
 class ArgumentRewrite(DroskCase):
     def test_arguments_name_the_build_tree_when_a_java_file_is_mentioned(self):
