@@ -9,7 +9,7 @@
 
 #include "platform/split_command_line.hpp"
 #include "fuzz_support.hpp"
-#include "mapping/rewrite_arguments.hpp"
+#include "platform/arg_file_name.hpp"
 
 namespace {
 

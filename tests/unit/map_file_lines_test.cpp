@@ -28,14 +28,19 @@ std::string upper(std::string_view text) {
   return out;
 }
 
-void write_file(const char* name, const std::string& content) {
-  file_ptr file(std::fopen(name, "wb"));
+// Files of the running test's own, so that tests run side by side do not meet.
+std::string test_file(const char* suffix) {
+  return std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix;
+}
+
+void write_file(const std::string& name, const std::string& content) {
+  file_ptr file(std::fopen(name.c_str(), "wb"));
   ASSERT_TRUE(file);
   std::fwrite(content.data(), 1, content.size(), file.get());
 }
 
-std::string read_file(const char* name) {
-  file_ptr file(std::fopen(name, "rb"));
+std::string read_file(const std::string& name) {
+  file_ptr file(std::fopen(name.c_str(), "rb"));
   std::string content;
   char buffer[4096];
   for (std::size_t got; file && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
@@ -46,8 +51,8 @@ std::string read_file(const char* name) {
 
 // Maps in.tmp into out.tmp, upper-casing it; `out_mode` "rb" makes every write fail.
 lines_mapped map_upper(const char* out_mode = "wb") {
-  file_ptr in(std::fopen("in.tmp", "rb"));
-  file_ptr out(std::fopen("out.tmp", out_mode));
+  file_ptr in(std::fopen(test_file(".in").c_str(), "rb"));
+  file_ptr out(std::fopen(test_file(".out").c_str(), out_mode));
   EXPECT_TRUE(in && out);
   std::string work;
   return map_file_lines(
@@ -59,25 +64,25 @@ lines_mapped map_upper(const char* out_mode = "wb") {
 TEST(MapFileLines, TheSameBytesInOrder) {
   for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
     std::string content = numbered_lines(size);
-    write_file("in.tmp", content);
+    write_file(test_file(".in"), content);
     lines_mapped done = map_upper();
     EXPECT_TRUE(done.read && done.written);
-    EXPECT_EQ(read_file("out.tmp"), upper(content)) << size;
+    EXPECT_EQ(read_file(test_file(".out")), upper(content)) << size;
   }
-  std::remove("in.tmp");
-  std::remove("out.tmp");
+  std::remove(test_file(".in").c_str());
+  std::remove(test_file(".out").c_str());
 }
 
 TEST(MapFileLines, AFailedWriteIsReported) {
   for (std::size_t size : {std::size_t{1000}, std::size_t{3} << 20}) {
-    write_file("in.tmp", numbered_lines(size));
-    write_file("out.tmp", "");
+    write_file(test_file(".in"), numbered_lines(size));
+    write_file(test_file(".out"), "");
     lines_mapped done = map_upper("rb");
     EXPECT_TRUE(done.read) << size;
     EXPECT_FALSE(done.written) << size;
   }
-  std::remove("in.tmp");
-  std::remove("out.tmp");
+  std::remove(test_file(".in").c_str());
+  std::remove(test_file(".out").c_str());
 }
 
 }  // namespace

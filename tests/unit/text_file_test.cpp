@@ -16,9 +16,11 @@ constexpr std::size_t block = block_size;
 // What read_line_blocks hands over for a file holding `content`.
 std::vector<std::string> blocks_of(const std::string& content, read_mode mode,
                                    std::size_t stop_after = 0) {
-  // A file of its own in the current directory: every platform's tests can write there.
-  const char* name = "read_line_blocks_test.tmp";
-  file_ptr file(std::fopen(name, "w+b"));
+  // A file of its own test's name in the current directory: every platform's tests can write
+  // there, and tests run side by side do not meet.
+  std::string name =
+      std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".tmp";
+  file_ptr file(std::fopen(name.c_str(), "w+b"));
   EXPECT_TRUE(file);
   std::fwrite(content.data(), 1, content.size(), file.get());
   std::rewind(file.get());
@@ -28,7 +30,7 @@ std::vector<std::string> blocks_of(const std::string& content, read_mode mode,
     return taken.size() != stop_after;
   }));
   file.reset();
-  std::remove(name);
+  std::remove(name.c_str());
   return taken;
 }
 
