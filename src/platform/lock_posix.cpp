@@ -9,15 +9,12 @@
 namespace drosk::platform {
 namespace {
 
-// Waits for the lock; false when the file system cannot give it on this descriptor.
-bool lock_exclusively(int fd, int& error) {
+// Waits for the lock; 0 once it is held, otherwise the error.
+int lock_exclusively(int fd) {
   while (flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      error = errno;
-      return false;
-    }
+    if (errno != EINTR) return errno;
   }
-  return true;
+  return 0;
 }
 
 }  // namespace
@@ -27,13 +24,13 @@ file_lock::file_lock(const std::string& name) : handle_(-1) {
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   int fd = open(name.c_str(), O_RDONLY | flags);
   if (fd == -1) return;
-  int error = 0;
-  if (!lock_exclusively(fd, error) && error == EBADF) {
+  int error = lock_exclusively(fd);
+  if (error == EBADF) {
     // NFS locks a file only through a descriptor open for writing; nothing is written.
     close(fd);
     fd = open(name.c_str(), O_RDWR | flags);
     if (fd == -1) return;
-    if (lock_exclusively(fd, error)) error = 0;
+    error = lock_exclusively(fd);
   }
   // ENOLCK, EOPNOTSUPP, EINVAL and the like: no locks here, so the run goes on without one.
   if (error != 0) {
