@@ -39,12 +39,10 @@ class RunCase(DroskCase):
             run.wait()
         return run.returncode, stdout, stderr
 
-    def ini_in(self, folder, preprocess, java):
+    def ini_in(self, folder, preprocess):
         """drosk.ini for a folder: the preprocess command given, a recording compiler."""
-        os.makedirs(self.path(folder), exist_ok=True)
         self.write(folder + "/drosk.ini", "preprocess=%s\njavac=%s\nsource=src\nbuild=pp\n" % (
             preprocess, self.stub("--record", "javac", "--")))
-        return java
 
     def drosk_in(self, folder, java):
         """A preprocess command text that runs drosk in another folder of the case."""
@@ -67,16 +65,16 @@ class Recursion(RunCase):
         self.assertIsNone(self.received("javac"))
 
     def test_a_chain_back_to_an_earlier_directory_stops(self):
-        self.ini_in("a", self.drosk_in("b", "src/B.java"), "A")
-        self.ini_in("b", self.drosk_in("a", "src/A.java"), "B")
+        self.ini_in("a", self.drosk_in("b", "src/B.java"))
+        self.ini_in("b", self.drosk_in("a", "src/A.java"))
         self.assertEqual(self.run_in("a", "src/A.java"),
                          (1, b"", AGAIN + PREPROCESS_ERROR + PREPROCESS_ERROR))
         self.assertIsNone(self.received("a/javac"))
         self.assertIsNone(self.received("b/javac"))
 
     def test_preprocess_that_builds_another_directory_through_drosk(self):
-        self.ini_in("a", self.drosk_in("b", "src/B.java"), "A")
-        self.ini_in("b", self.stub("--out", "b preprocessed"), "B")
+        self.ini_in("a", self.drosk_in("b", "src/B.java"))
+        self.ini_in("b", self.stub("--out", "b preprocessed"))
         self.assertEqual(self.run_in("a", "src/A.java"), (0, b"b preprocessed\n", b""))
         self.assertEqual(self.received("b/javac"), ["pp/B.java"])
         self.assertEqual(self.received("a/javac"), ["pp/A.java"])
@@ -106,12 +104,11 @@ class Lock(RunCase):
 
     def end_daemon(self):
         pid = self.daemon_pid()
-        try:
-            if pid is not None:
+        if pid is not None:
+            try:
                 os.kill(pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-
+            except ProcessLookupError:
+                pass
 
 if __name__ == "__main__":
     unittest.main()
