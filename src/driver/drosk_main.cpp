@@ -11,7 +11,9 @@
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
 #include "platform/command_line.hpp"
+#include "platform/directory_id.hpp"
 #include "platform/files.hpp"
+#include "platform/lock.hpp"
 #include "platform/run_command.hpp"
 #include "settings/read_settings.hpp"
 
@@ -22,11 +24,19 @@ int run_stages(int argc, char** argv) {
   std::vector<std::string> args = platform::process_arguments(argc, argv);
   if (args.empty()) fatal("javac commandline not found");
   if (started_by_compile_command()) fatal("drosk.ini: javac= starts drosk again");
+  std::string directory = platform::current_directory_id();
+  if (started_by_preprocess_command(directory)) fatal("drosk.ini: preprocess= starts drosk again");
 
   Settings settings = read_settings();
+  // Runs in one directory take turns, to the end of the run: they share the build tree, the
+  // argument file and the logs. The guards above come first, so that a drosk nested in this run
+  // stops rather than waiting for this run's lock.
+  platform::file_lock turn("drosk.ini");
 
   std::string preprocess_command = preprocess_command_text(settings.preprocess);
-  if (platform::run_command(preprocess_command) != 0) fatal("Preprocess error.");
+  if (platform::run_command(preprocess_command, preprocess_mark(directory)) != 0) {
+    fatal("Preprocess error.");
+  }
 
   args = rewrite_arguments(std::move(args), settings);
   rewrite_arg_file(args, settings);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace drosk {
@@ -12,5 +13,17 @@ constexpr std::string_view compile_mark = "DROSK_COMPILE=1";
 // True when this process runs inside a drosk's compile command: DROSK_COMPILE is set, whatever
 // its value.
 bool started_by_compile_command();
+
+// The preprocess command's environment lists, in DROSK_PREPROCESS, the identity of every directory
+// whose preprocess command it runs inside, separated by blanks. A preprocess command may build
+// another directory through drosk; one that leads back to a directory of the chain would start
+// the same preprocess again without end (and wait for that directory's lock).
+
+// True when `directory` (an identity, empty when unknown) is listed in DROSK_PREPROCESS.
+bool started_by_preprocess_command(std::string_view directory);
+
+// DROSK_PREPROCESS=, the list inherited plus `directory`, for the preprocess command run in it;
+// empty when `directory` is, which leaves the inherited list as it is.
+std::string preprocess_mark(std::string_view directory);
 
 }  // namespace drosk

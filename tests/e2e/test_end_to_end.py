@@ -1,4 +1,5 @@
 """drosk's whole runs, as a build tool would start it, with stand-in commands."""
+import concurrent.futures
 import os
 import subprocess
 import unittest
@@ -189,6 +190,33 @@ class ArgFile(DroskCase):
         self.assertEqual(self.read("files.txt"), content)
         self.assertFalse(self.exists("files.tx_"))
         self.assertIsNone(self.received("javac"))
+
+
+class ParallelRuns(DroskCase):
+    def test_runs_in_one_directory_take_turns(self):
+        # Each run's compiler relays the message file its arguments name and ends with the status
+        # they give; it sleeps after writing the capture, so that runs without turns would overlap.
+        self.ini(javac=self.stub("--sleep", "0.5"))
+        runs = range(4)
+        for n in runs:
+            self.write("m%d.txt" % n, "pp/A%d.java:%d: error\n" % (n, n))
+        with concurrent.futures.ThreadPoolExecutor(len(runs)) as pool:
+            done = list(pool.map(
+                lambda n: self.drosk("--err-file", "m%d.txt" % n, "--exit", str(n % 2)), runs))
+        for n, run in zip(runs, done):
+            self.assertEqual((run.status, run.stdout, run.stderr),
+                             (n % 2, b"preprocessed\n", b"src/A%d.java:%d: error\r\n" % (n, n)))
+
+
+    def test_the_locked_file_stays_free_to_write_read_and_delete(self):
+        # As an editor would while a run holds the lock: save drosk.ini, read it, remove it.
+        self.write("next.ini", "preprocess=edited\n")
+        self.ini(preprocess=self.stub("--copy-arg-file", "drosk.ini", "--err-file", "drosk.ini",
+                                      "--delete", "drosk.ini", "--", "@next.ini"))
+        run = self.drosk("A.java")
+        self.assertEqual((run.status, run.stderr), (0, b"preprocess=edited\n"))
+        self.assertFalse(self.exists("drosk.ini"))
+        self.assertEqual(self.received("javac"), ["A.java"])
 
 
 class Relay(DroskCase):

@@ -208,5 +208,14 @@ class ExitStatus(ProcessorCase):
         self.assertEqual(self.drosk("A.java").status, 300)
 
 
+@windows_only("the directory's volume serial number and file index")
+class Recursion(DroskCase):
+    def test_preprocess_that_runs_drosk_in_the_same_directory_stops(self):
+        self.ini(preprocess=EXE + " A.java")
+        self.assertFailed(self.drosk("A.java"),
+                          b"drosk.ini: preprocess= starts drosk againPreprocess error.")
+        self.assertIsNone(self.received("javac"))
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
   if (!err_file.empty()) {
     std::string bytes = read_file(err_file);
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);  // written before any sleep, not at the end
   }
   if (!fds.empty()) write_file(fds, standard_descriptors());
   if (sleep_seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep_seconds));

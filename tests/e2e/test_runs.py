@@ -1,0 +1,114 @@
+"""Runs beside each other and inside each other: taking turns in a directory, and no endless chain
+of preprocess commands."""
+import os
+import shlex
+import signal
+import subprocess
+import time
+import unittest
+
+from drosk_case import DROSK, DroskCase
+
+AGAIN = b"drosk.ini: preprocess= starts drosk again"
+PREPROCESS_ERROR = b"Preprocess error."
+
+
+class RunCase(DroskCase):
+    def environment(self):
+        env = dict(os.environ)
+        env.pop("DROSK_COMPILE", None)
+        env.pop("DROSK_PREPROCESS", None)
+        return env
+
+    def run_in(self, folder, *args, timeout=30):
+        """drosk in a folder of the case, in a process group of its own. A run that does not end in
+        time (waiting for a lock that is never released, say) fails, and its whole group is ended,
+        so that no blocked drosk is left behind."""
+        run = subprocess.Popen([DROSK] + list(args), cwd=self.path(folder), env=self.environment(),
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, start_new_session=True)
+        try:
+            stdout, stderr = run.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("drosk did not end")
+        finally:
+            try:
+                os.killpg(run.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            run.wait()
+        return run.returncode, stdout, stderr
+
+    def ini_in(self, folder, preprocess):
+        """drosk.ini for a folder: the preprocess command given, a recording compiler."""
+        self.write(folder + "/drosk.ini", "preprocess=%s\njavac=%s\nsource=src\nbuild=pp\n" % (
+            preprocess, self.stub("--record", "javac", "--")))
+
+    def drosk_in(self, folder, java):
+        """A preprocess command text that runs drosk in another folder of the case."""
+        return "cd %s && %s %s" % (shlex.quote(self.path(folder)), shlex.quote(DROSK), java)
+
+
+class Recursion(RunCase):
+    def test_preprocess_that_runs_drosk_in_the_same_directory_stops(self):
+        # Should the guard fail, the third level's preprocess fails and the chain unwinds.
+        again = "echo x >>levels; test $(wc -l <levels) -lt 3 && %s src/A.java" % shlex.quote(DROSK)
+        self.ini(preprocess=again)
+        self.assertEqual(self.run_in(".", "src/A.java"), (1, b"", AGAIN + PREPROCESS_ERROR))
+        self.assertEqual(self.read("levels"), b"x\n")
+        self.assertIsNone(self.received("javac"))
+
+    def test_another_name_for_the_directory_is_the_same_directory(self):
+        os.symlink(self.dir, self.path("link"))
+        self.ini(preprocess=self.drosk_in("link", "src/A.java"))
+        self.assertEqual(self.run_in(".", "src/A.java"), (1, b"", AGAIN + PREPROCESS_ERROR))
+        self.assertIsNone(self.received("javac"))
+
+    def test_a_chain_back_to_an_earlier_directory_stops(self):
+        self.ini_in("a", self.drosk_in("b", "src/B.java"))
+        self.ini_in("b", self.drosk_in("a", "src/A.java"))
+        self.assertEqual(self.run_in("a", "src/A.java"),
+                         (1, b"", AGAIN + PREPROCESS_ERROR + PREPROCESS_ERROR))
+        self.assertIsNone(self.received("a/javac"))
+        self.assertIsNone(self.received("b/javac"))
+
+    def test_preprocess_that_builds_another_directory_through_drosk(self):
+        self.ini_in("a", self.drosk_in("b", "src/B.java"))
+        self.ini_in("b", self.stub("--out", "b preprocessed"))
+        self.assertEqual(self.run_in("a", "src/A.java"), (0, b"b preprocessed\n", b""))
+        self.assertEqual(self.received("b/javac"), ["pp/B.java"])
+        self.assertEqual(self.received("a/javac"), ["pp/A.java"])
+
+
+class Lock(RunCase):
+    def test_a_process_left_running_by_a_command_does_not_hold_the_lock(self):
+        daemon = "sh -c 'echo $$ >daemon.pid; exec sleep 300' </dev/null >/dev/null 2>&1 & true"
+        self.ini(preprocess=daemon)
+        self.addCleanup(self.end_daemon)
+        # Not in a group of its own, which would end the daemon with the run.
+        run = self.drosk("A.java", env=self.environment())
+        self.assertEqual((run.status, run.stderr), (0, b""))
+        self.ini()
+        self.assertEqual(self.run_in(".", "A.java"), (0, b"preprocessed\n", b""))
+        pid = self.daemon_pid()
+        self.assertIsNotNone(pid, "the daemon never started")
+        os.kill(pid, 0)  # still running: the second run did not wait for it to end
+
+    def daemon_pid(self):
+        deadline = time.monotonic() + 10
+        while not self.exists("daemon.pid") or not self.read("daemon.pid").endswith(b"\n"):
+            if time.monotonic() > deadline:
+                return None
+            time.sleep(0.01)
+        return int(self.read("daemon.pid"))
+
+    def end_daemon(self):
+        pid = self.daemon_pid()
+        if pid is not None:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+
+if __name__ == "__main__":
+    unittest.main()
