@@ -41,8 +41,10 @@ std::FILE* open_regular_for_reading(const std::string& name, file_attributes& at
   if (kind == INVALID_FILE_ATTRIBUTES ||
       (kind & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
     return nullptr;
-  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared for deletion, so that a hard link to it under the temporary's name can be removed.
+  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
     CloseHandle(handle);
     return nullptr;
@@ -87,8 +89,11 @@ bool remove_file(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
 }
 
-// One rename over the old file; a read-only one is not replaced.
+// One rename over the old file. A read-only file is not replaced, as it could not be deleted (Wine
+// would replace it).
 bool replace_file(const std::string& from, const std::string& to) {
+  DWORD kind = GetFileAttributesA(to.c_str());
+  if (kind != INVALID_FILE_ATTRIBUTES && (kind & FILE_ATTRIBUTE_READONLY)) return false;
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
