@@ -32,8 +32,8 @@ std::FILE* open_for_reading(const std::string& name) {
 
 namespace {
 
-// Opens without blocking, as opening a FIFO would, and keeps the descriptor only for a regular
-// file; `info` is then the file's.
+// Opens without blocking (opening a FIFO waits for its other end) and keeps the descriptor only
+// for a regular file; `info` is then the file's.
 int open_regular(const std::string& name, int flags, mode_t mode, struct stat& info) {
   int fd = open(name.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
   if (fd == -1) return -1;
