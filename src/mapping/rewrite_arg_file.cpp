@@ -32,9 +32,10 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
   if (name->empty()) fatal("%s: Can't open", {*name});
   std::string temporary = temporary_name(*name);
 
-  file_ptr in(platform::open_for_reading(*name));
+  platform::file_attributes attributes;
+  file_ptr in(platform::open_regular_for_reading(*name, attributes));
   if (!in) fatal("%s: Can't open", {*name});
-  file_ptr out(platform::open_for_writing(temporary));
+  file_ptr out(platform::create_temporary(temporary));
   if (!out) fatal("%s: Can't open", {temporary});
 
   std::string scratch, rewritten_lines;
@@ -44,6 +45,8 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
       [&](std::string_view lines) { return write_bytes(out.get(), lines); });
   in.reset();
   bool read = rewritten.read;
+  // Only the complete copy, about to take the argument file's place, is as readable as that was.
+  if (read && rewritten.written) platform::give_attributes(out.get(), attributes);
   bool written = std::fclose(out.release()) == 0 && rewritten.written;
   if (!read || !written) {
     platform::remove_file(temporary);
@@ -51,9 +54,9 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
     fatal("%s: Can't write", {temporary});
   }
 
-  if (!platform::remove_file(*name)) fatal("%s: Can't unlink", {*name});
+  // Left as they are on failure: the argument file unchanged, its rewritten copy beside it.
   // "Cant" without its apostrophe is the message as tools that match it know it.
-  if (!platform::rename_file(temporary, *name)) fatal("%s: Cant rename", {temporary});
+  if (!platform::replace_file(temporary, *name)) fatal("%s: Cant rename", {temporary});
 }
 
 }  // namespace drosk

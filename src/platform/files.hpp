@@ -14,12 +14,34 @@ void prepare_process();
 // Opens an existing file for reading; nullptr when it cannot be opened or is a directory.
 std::FILE* open_for_reading(const std::string& name);
 
-// Creates or empties a file for writing; nullptr on failure.
+// What a rewritten file takes over from the file it replaces, as the platform gives it: the mode,
+// and the owner and group where there are such.
+struct file_attributes {
+  unsigned long mode = 0;
+  unsigned long owner = 0;
+  unsigned long group = 0;
+};
+
+// Opens an existing regular file for reading and gives its attributes; nullptr when it cannot be
+// opened or is anything else (a directory, a FIFO, a device), which is then never opened.
+std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes);
+
+// Creates or empties a regular file for writing; nullptr on failure, or when the name stands for
+// anything else (a directory, a FIFO, a device, a link), which is left as it is.
 std::FILE* open_for_writing(const std::string& name);
+
+// Creates a new file for writing, readable by its owner alone, beside the file it is to replace.
+// Whatever stands under the name but a directory is removed first (a link, not what it points to);
+// the file is then created exclusively, never through a link. nullptr on failure.
+std::FILE* create_temporary(const std::string& name);
+
+// Gives the open file the attributes, as far as the platform allows.
+void give_attributes(std::FILE* file, const file_attributes& attributes);
 
 bool remove_file(const std::string& name);
 
-// Renames `from` to `to`, a name that does not exist.
-bool rename_file(const std::string& from, const std::string& to);
+// Puts the file `from` in the place of the file `to` in one step: whenever it stops, `to` names
+// either the old file or the new one. On failure both stay as they were.
+bool replace_file(const std::string& from, const std::string& to);
 
 }  // namespace drosk::platform

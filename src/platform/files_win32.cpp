@@ -17,17 +17,84 @@ std::FILE* open_for_reading(const std::string& name) {
   return std::fopen(name.c_str(), "rb");
 }
 
+namespace {
+
+// A C stream over a handle of CreateFileA; nullptr, with the handle closed, when there is none.
+std::FILE* stream(HANDLE handle, int flags, const char* mode) {
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+  if (fd == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, mode);
+  if (!file) _close(fd);
+  return file;
+}
+
+}  // namespace
+
+std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
+  // Looked at before it is opened, so that a device name (NUL, CON, COM1) is refused unopened where
+  // the attributes tell; the open handle is looked at again, which refuses a pipe or a device.
+  DWORD kind = GetFileAttributesA(name.c_str());
+  if (kind == INVALID_FILE_ATTRIBUTES ||
+      (kind & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+    return nullptr;
+  // Shared for deletion, so that a hard link to it under the temporary's name can be removed.
+  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = stream(handle, _O_RDONLY, "rb");
+  if (file) attributes.mode = kind;
+  return file;
+}
+
 std::FILE* open_for_writing(const std::string& name) {
   return std::fopen(name.c_str(), "wb");
 }
 
-// A read-only file cannot be deleted; that is reported, not overridden.
+std::FILE* create_temporary(const std::string& name) {
+  // Whatever else stands there is in the way, a read-only file too. A link is removed, not
+  // followed: its attributes are its own.
+  DWORD kind = GetFileAttributesA(name.c_str());
+  if (kind != INVALID_FILE_ATTRIBUTES) {
+    if (kind & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
+    if ((kind & FILE_ATTRIBUTE_READONLY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
+      SetFileAttributesA(name.c_str(), kind & ~FILE_ATTRIBUTE_READONLY);
+    DeleteFileA(name.c_str());
+  }
+  // Shared with no one while it is written.
+  HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return stream(handle, 0, "wb");
+}
+
+void give_attributes(std::FILE* file, const file_attributes& attributes) {
+  // The handle was opened for writing, so it still writes once the file is read-only.
+  FILE_BASIC_INFO info{};
+  info.FileAttributes =
+      attributes.mode & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
+}
+
 bool remove_file(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
 }
 
-bool rename_file(const std::string& from, const std::string& to) {
-  return MoveFileA(from.c_str(), to.c_str()) != 0;
+// One rename over the old file. A read-only file is not replaced, as it could not be deleted (Wine
+// would replace it).
+bool replace_file(const std::string& from, const std::string& to) {
+  DWORD kind = GetFileAttributesA(to.c_str());
+  if (kind != INVALID_FILE_ATTRIBUTES && (kind & FILE_ATTRIBUTE_READONLY)) return false;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 }  // namespace drosk::platform

@@ -111,13 +111,44 @@ class ArgFile(DroskCase):
         self.assertEqual(self.drosk_line(EXE + " @lists\\more.txt").status, 1)
         self.assertEqual(self.read("lists/more.txt"), b"D:\\proj\\pp\\C.java\r\n")
 
-    def test_read_only_argument_file_cannot_be_unlinked(self):
+    def test_read_only_argument_file_is_not_replaced(self):
         self.ini()
         self.write("files.txt", b"src/A.java\n")
         os.chmod(self.path("files.txt"), stat.S_IREAD)
-        self.assertFailed(self.drosk("-d", "out", "@files.txt"), b"files.txt: Can't unlink")
+        self.assertFailed(self.drosk("-d", "out", "@files.txt"), b"files.tx_: Cant rename")
         self.assertEqual(self.read("files.txt"), b"src/A.java\n")
         self.assertEqual(self.read("files.tx_"), b"pp/A.java\r\n")
+        self.assertEqual(os.stat(self.path("files.tx_")).st_mode & 0o222, 0)  # read-only as well
+        self.assertIsNone(self.received("javac"))
+
+    def test_a_read_only_file_under_the_temporary_name_is_removed(self):
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        self.write("files.tx_", b"left over\n")
+        os.chmod(self.path("files.tx_"), stat.S_IREAD)
+        self.assertEqual(self.drosk("@files.txt").status, 0)
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertFalse(self.exists("files.tx_"))
+
+    def test_a_hard_link_under_the_temporary_name_never_empties_the_argument_file(self):
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        os.link(self.path("files.txt"), self.path("files.tx_"))
+        run = self.drosk("@files.txt")
+        if run.status != 0:
+            # Where a deleted name stays until the file is closed (Wine, older Windows), it still
+            # stood while the argument file was open; it is gone once drosk has ended.
+            self.assertFailed(run, b"files.tx_: Can't open")
+            self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+            self.assertFalse(self.exists("files.tx_"))
+            self.assertEqual(self.drosk("@files.txt").status, 0)
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertFalse(self.exists("files.tx_"))
+
+    def test_a_device_name_is_refused_unopened(self):
+        self.ini()
+        self.assertFailed(self.drosk("@NUL"), b"NUL: Can't open")
+        self.assertFalse(self.exists("NU_"))
         self.assertIsNone(self.received("javac"))
 
 

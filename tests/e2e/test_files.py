@@ -1,0 +1,118 @@
+"""Argument files and drosk's own files that are not plain files, and what the rewrite keeps."""
+import os
+import shutil
+import stat
+import subprocess
+import unittest
+
+from drosk_case import DroskCase
+
+NOBODY = 65534
+
+
+def set_immutable(path, on):
+    """Sets or clears the file's immutable flag; False where the runner or file system cannot."""
+    if shutil.which("chattr"):
+        command = ["chattr", "+i" if on else "-i", path]
+    else:
+        command = ["chflags", "uchg" if on else "nouchg", path]
+    try:
+        return subprocess.run(command, stderr=subprocess.DEVNULL).returncode == 0
+    except FileNotFoundError:
+        return False
+
+
+class ArgumentFilesThatAreNotRegularFiles(DroskCase):
+    def test_refused_unopened_and_left_as_they_are(self):
+        self.ini()
+        os.mkfifo(self.path("fifo"))
+        device = self.path("null")
+        try:
+            os.mknod(device, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+        except PermissionError:
+            device = "/dev/null"  # and /dev is not the runner's to write
+        reader, writer = os.pipe()  # never written: reading it would block
+        try:
+            for name, stdin, stands, kind in (
+                    ("fifo", subprocess.DEVNULL, self.path("fifo"), stat.S_ISFIFO),
+                    (device, subprocess.DEVNULL, device, stat.S_ISCHR),
+                    ("/dev/stdin", reader, reader, stat.S_ISFIFO)):
+                with self.subTest(name=name):
+                    run = self.drosk("@" + name, stdin=stdin)
+                    self.assertFailed(run, name.encode() + b": Can't open")
+                    self.assertTrue(kind(os.stat(stands).st_mode))
+                    self.assertFalse(self.exists(name[:-1] + "_"))
+                    self.assertIsNone(self.received("javac"))
+        finally:
+            os.close(reader)
+            os.close(writer)
+
+
+class TheRewriteKeepsTheFile(DroskCase):
+    def test_mode_owner_and_group_are_kept(self):
+        self.ini()
+        for mode in (0o600, 0o444, 0o750):
+            with self.subTest(mode=oct(mode)):
+                self.write("files.txt", b"src/A.java\n")
+                os.chmod(self.path("files.txt"), mode)
+                if os.geteuid() == 0:
+                    os.chown(self.path("files.txt"), NOBODY, NOBODY)
+                self.assertEqual(self.drosk("@files.txt").status, 0)
+                self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+                info = os.stat(self.path("files.txt"))
+                self.assertEqual(stat.S_IMODE(info.st_mode), mode)
+                if os.geteuid() == 0:
+                    self.assertEqual((info.st_uid, info.st_gid), (NOBODY, NOBODY))
+
+    def test_whatever_stands_under_the_temporary_name_is_removed(self):
+        self.ini()
+        plant = {
+            "a hard link to the argument file": lambda: os.link(self.path("files.txt"),
+                                                                self.path("files.tx_")),
+            "a hard link to another file": lambda: os.link(self.path("victim"),
+                                                           self.path("files.tx_")),
+            "a FIFO": lambda: os.mkfifo(self.path("files.tx_")),
+        }
+        for kind, make in plant.items():
+            with self.subTest(kind=kind):
+                self.write("files.txt", b"src/A.java\n")
+                self.write("victim", b"precious\n")
+                make()
+                self.assertEqual(self.drosk("@files.txt").status, 0)
+                self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+                self.assertFalse(self.exists("files.tx_"))
+                self.assertEqual(self.read("victim"), b"precious\n")
+                self.assertEqual(self.received("javac"), ["@files.txt"])
+
+    def test_a_failed_replace_keeps_both_copies(self):
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        os.chmod(self.path("files.txt"), 0o640)
+        # Read and written beside as usual, but the file cannot be replaced.
+        if not set_immutable(self.path("files.txt"), True):
+            self.skipTest("no immutable files here")
+        self.addCleanup(set_immutable, self.path("files.txt"), False)
+        self.assertFailed(self.drosk("@files.txt"), b"files.tx_: Cant rename")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertEqual(self.read("files.tx_"), b"pp/A.java\r\n")
+        self.assertEqual(stat.S_IMODE(os.stat(self.path("files.tx_")).st_mode), 0o640)
+        self.assertIsNone(self.received("javac"))
+
+
+class OwnFilesThatAreFIFOs(DroskCase):
+    def test_a_fifo_command_log_is_skipped(self):
+        self.ini()
+        os.mkfifo(self.path("__drosk__.log"))
+        self.assertEqual(self.drosk("src/A.java").status, 0)  # no reader: opening would block
+        reader = os.open(self.path("__drosk__.log"), os.O_RDONLY | os.O_NONBLOCK)
+        try:
+            self.assertEqual(self.drosk("src/A.java").status, 0)
+            self.assertEqual(os.read(reader, 4096), b"")  # a reader gets nothing
+        finally:
+            os.close(reader)
+        self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("__drosk__.log")).st_mode))
+        self.assertEqual(self.received("javac"), ["pp/A.java"])
+
+
+if __name__ == "__main__":
+    unittest.main()
