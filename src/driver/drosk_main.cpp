@@ -31,13 +31,19 @@ int run_stages(int argc, char** argv) {
   Settings settings = read_settings(work);
 
   work = preprocess_command_text(settings.preprocess);
-  if (platform::run_command(work) != 0) fatal("Preprocess error.");
+  platform::command_result preprocessed = platform::run_command(work);
+  // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
+  if (preprocessed.cancelled) return preprocessed.status;
+  if (preprocessed.status != 0) fatal("Preprocess error.");
 
   args = rewrite_arguments(std::move(args), settings);
   rewrite_arg_file(args, settings, work);
 
+  std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
   work = compile_command_text(settings.javac, platform::join_arguments(args));
-  int status = platform::run_command(work, compile_mark);
+  int status =
+      platform::run_command(run_text, compile_mark, platform::run_parameters(std::move(args)))
+          .status;
 
   write_command_log(work);
   relay_compiler_errors(settings, work);
@@ -47,6 +53,7 @@ int run_stages(int argc, char** argv) {
 }  // namespace
 
 int drosk_main(int argc, char** argv) {
+  platform::prepare_commands();
   platform::prepare_process();
   try {
     return run_stages(argc, argv);
