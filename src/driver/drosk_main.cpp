@@ -41,9 +41,8 @@ int run_stages(int argc, char** argv) {
 
   std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
   work = compile_command_text(settings.javac, platform::join_arguments(args));
-  int status =
-      platform::run_command(run_text, compile_mark, platform::run_parameters(std::move(args)))
-          .status;
+  std::vector<std::string> parameters = platform::run_parameters(std::move(args));
+  int status = platform::run_command(run_text, compile_mark, parameters).status;
 
   write_command_log(work);
   relay_compiler_errors(settings, work);
