@@ -11,6 +11,8 @@ import unittest
 from drosk_case import DROSK, STUB, DroskCase
 
 CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT)
+# Processes, their sessions and their signals are looked up in /proc.
+with_proc = unittest.skipUnless(os.path.exists("/proc/self/status"), "needs Linux's /proc")
 
 
 def session_is_gone(session, wait=15.0):
@@ -58,6 +60,7 @@ class LongCommandLine(DroskCase):
                              " ".join(shlex.quote(n) for n in mapped)))
 
 
+@with_proc
 class SignalsToDroskAlone(DroskCase):
     """drosk started as build tools start it: no terminal, a session of its own."""
 
@@ -121,6 +124,7 @@ class SignalsToDroskAlone(DroskCase):
         self.assertFalse(self.exists("marker"))
 
 
+@with_proc
 class InheritedSignals(DroskCase):
     @staticmethod
     def inherit(ignored):
@@ -207,6 +211,7 @@ def running_in_session():
     return running
 
 
+@with_proc
 class AtATerminal(DroskCase):
     """drosk as a terminal's foreground job: the terminal's keys reach its command directly."""
 
