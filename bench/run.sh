@@ -107,7 +107,7 @@ exit_fn='EXIT() { exit $1; }; '
 bench overhead --warmup 20 --runs "$overhead_runs" \
   -n "drosk -d out" "$drosk -d out" \
   -n "floor: sh running both texts" \
-  "sh -c 'sh -c \"\$1\"; sh -c \"\$2\"' sh '${exit_fn}true||EXIT 1' '${exit_fn}true -d out 2>__stderr__.log||EXIT 1'"
+  "sh -c 'sh -c \"\$1\"; sh -c \"\$2\" sh -d out' sh '${exit_fn}true||EXIT 1' '${exit_fn}true \"\$@\" 2>__stderr__.log||EXIT 1'"
 peak_rss "drosk -d out" "$drosk" -d out
 group overhead "1 whole run, preprocess=true javac=true" "floor: sh running both texts" 1.15 ratio
 

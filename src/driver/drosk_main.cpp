@@ -34,16 +34,22 @@ int run_stages(int argc, char** argv) {
   platform::file_lock turn("drosk.ini");
 
   std::string preprocess_command = preprocess_command_text(settings.preprocess);
-  if (platform::run_command(preprocess_command, preprocess_mark(directory)) != 0) {
-    fatal("Preprocess error.");
-  }
+  platform::command_result preprocessed =
+      platform::run_command(preprocess_command, preprocess_mark(directory));
+  // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
+  if (preprocessed.cancelled) return preprocessed.status;
+  if (preprocessed.status != 0) fatal("Preprocess error.");
 
   args = rewrite_arguments(std::move(args), settings);
   rewrite_arg_file(args, settings);
 
+  // /bin/sh is handed the arguments as its positional parameters, past the limit of one string;
+  // the log keeps the text that /bin/sh would run as the same compile.
+  std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
   std::string compile_command =
       compile_command_text(settings.javac, platform::join_arguments(args));
-  int status = platform::run_command(compile_command, compile_mark);
+  std::vector<std::string> parameters = platform::run_parameters(std::move(args));
+  int status = platform::run_command(run_text, compile_mark, parameters).status;
 
   write_command_log(compile_command);
   relay_compiler_errors(settings);
@@ -53,6 +59,7 @@ int run_stages(int argc, char** argv) {
 }  // namespace
 
 int drosk_main(int argc, char** argv) {
+  platform::prepare_commands();
   platform::prepare_process();
   try {
     return run_stages(argc, argv);

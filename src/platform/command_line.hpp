@@ -12,8 +12,15 @@ namespace drosk::platform {
 // The arguments after the program's name; empty when there are none.
 std::vector<std::string> process_arguments(int argc, char** argv);
 
-// The arguments as they stand in the compile command text.
+// The arguments as they stand in the compile command text that "__drosk__.log" holds.
 std::string join_arguments(const std::vector<std::string>& args);
+
+// The compile command that is run has `run_arguments_text` in their place, and the processor gets
+// `run_parameters` apart from the text. On POSIX that is "$@" and the arguments, as /bin/sh's
+// positional parameters: then only the system's limit on a whole command line applies, not the
+// one on a single string. On Windows the text holds them, verbatim.
+std::string run_arguments_text(const std::vector<std::string>& args);
+std::vector<std::string> run_parameters(std::vector<std::string> args);
 
 // The name of the argument file that the arguments give, if any (it may be empty).
 std::optional<std::string> find_arg_file(const std::vector<std::string>& args);

@@ -12,6 +12,14 @@ std::string join_arguments(const std::vector<std::string>& args) {
   return join_for_shell(args);
 }
 
+std::string run_arguments_text(const std::vector<std::string>&) {
+  return "\"$@\"";
+}
+
+std::vector<std::string> run_parameters(std::vector<std::string> args) {
+  return args;
+}
+
 std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {
   return arg_file_in_list(args);
 }

@@ -18,6 +18,14 @@ std::string join_arguments(const std::vector<std::string>& args) {
   return args.empty() ? std::string() : args.front();
 }
 
+std::string run_arguments_text(const std::vector<std::string>& args) {
+  return join_arguments(args);
+}
+
+std::vector<std::string> run_parameters(std::vector<std::string>) {
+  return {};
+}
+
 std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {
   if (args.empty()) return std::nullopt;
   return arg_file_in_line(args.front());

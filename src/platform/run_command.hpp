@@ -2,12 +2,28 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace drosk::platform {
 
+// Run first, before anything changes a signal: notes the signal dispositions and mask drosk
+// inherited (the commands get them back), and gives SIGCHLD its default for drosk itself, since a
+// parent may pass it on ignored and waiting for a command then fails. Nothing to do on Windows.
+void prepare_commands();
+
+struct command_result {
+  // The command processor's exit status; -1 when no processor can be started.
+  int status;
+  // drosk passed a signal of its own on to the command and ended it; `status` is then 128 plus
+  // the signal's number.
+  bool cancelled;
+};
+
 // Runs a command text through the command processor in the current directory, with drosk's
-// console and environment (plus `extra_environment`, a NAME=VALUE, when it is not empty), waits for
-// it and returns its exit status; -1 when no processor can be started.
-int run_command(const std::string& text, std::string_view extra_environment = {});
+// console and environment (plus `extra_environment`, a NAME=VALUE, when it is not empty), and
+// waits for it. `parameters` are handed to the processor apart from the text, as /bin/sh's
+// positional parameters ("$@"); Windows has none.
+command_result run_command(const std::string& text, std::string_view extra_environment = {},
+                           const std::vector<std::string>& parameters = {});
 
 }  // namespace drosk::platform

@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <iterator>
 #include <vector>
 
 #include "platform/run_command.hpp"
@@ -13,38 +16,153 @@ extern char** environ;
 namespace drosk::platform {
 namespace {
 
+using clock = std::chrono::steady_clock;
+
 // /bin/sh has no EXIT command; this one gives the command texts their meaning. It is handed to
 // the shell ahead of the text and is not part of it.
 constexpr std::string_view exit_command = "EXIT() { exit $1; }; ";
 
-// While a command runs, Ctrl-C and Ctrl-\ are the command's to act on, as with system().
-class ignore_terminal_signals {
- public:
-  ignore_terminal_signals() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGINT, &ignore, &saved_int_);
-    sigaction(SIGQUIT, &ignore, &saved_quit_);
-  }
-  ~ignore_terminal_signals() {
-    sigaction(SIGINT, &saved_int_, nullptr);
-    sigaction(SIGQUIT, &saved_quit_, nullptr);
-  }
+// The signals that would end drosk while a command runs, and every signal whose disposition drosk
+// changes for itself.
+constexpr int cancelling_signals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+constexpr int changed_signals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ, SIGCHLD};
 
- private:
-  struct sigaction saved_int_ {};
-  struct sigaction saved_quit_ {};
-};
+// How long a command's processes get to end after a signal is passed on, before SIGKILL.
+constexpr auto grace_period = std::chrono::seconds(5);
+// How long drosk then still waits for killed processes that no one reaps.
+constexpr auto reaping_time = std::chrono::seconds(1);
+
+// What drosk inherited: which of the changed signals were ignored, and the signal mask.
+sigset_t inherited_ignored;
+sigset_t inherited_mask;
+
+// The cancelling signals received while a command runs, one bit each.
+volatile sig_atomic_t received = 0;
+
+void note_signal(int sig) {
+  if (sig != SIGCHLD) received = received | (1 << sig);
+}
+
+int take_received() {
+  int signals = received;
+  received = 0;
+  return signals;
+}
+
+void set_action(int sig, void (*handler)(int), int flags = 0, struct sigaction* old = nullptr) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigfillset(&action.sa_mask);
+  sigaction(sig, &action, old);
+}
+
+void block_all() {
+  sigset_t all;
+  sigfillset(&all);
+  sigprocmask(SIG_SETMASK, &all, nullptr);
+}
+
+// True when drosk's process group is its controlling terminal's foreground group.
+bool in_terminal_foreground() {
+  int terminal = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (terminal == -1) return false;
+  bool foreground = tcgetpgrp(terminal) == getpgrp();
+  close(terminal);
+  return foreground;
+}
+
+// The child's part between vfork and exec, in drosk's memory, so system calls only: every signal
+// as drosk inherited it (a handler of drosk's would not survive the exec anyway), then /bin/sh.
+// Signals stay blocked until the dispositions are right, so none reaches a handler here.
+[[noreturn]] void start_processor(char* const* argv, char* const* env, bool own_group,
+                                  volatile int* error) {
+  for (int sig : changed_signals) {
+    struct sigaction action {};
+    action.sa_handler = sigismember(&inherited_ignored, sig) ? SIG_IGN : SIG_DFL;
+    sigaction(sig, &action, nullptr);
+  }
+  if (own_group) setpgid(0, 0);
+  sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
+  execve("/bin/sh", argv, env);
+  *error = errno;
+  _exit(127);
+}
+
+// Waits for the processor. Where the command has a process group of its own, each cancelling
+// signal drosk receives meanwhile is passed on to that group; drosk then waits until no process of
+// the group is left, and ends those that remain after the grace period. Signals are blocked on
+// entry and stay so outside the waits, which unblock `wait_mask`.
+command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
+  int status = 0;
+  bool ended = false;
+  int passed = 0;
+  bool killed = false;
+  clock::time_point kill_at, give_up_at;
+  for (;;) {
+    if (!ended) {
+      pid_t got = waitpid(pid, &status, WNOHANG);
+      if (got == -1 && errno != EINTR) return {-1, false};
+      ended = got == pid;
+    }
+    int signals = group > 0 ? take_received() : 0;
+    for (int sig : cancelling_signals) {
+      if (!(signals & (1 << sig))) continue;
+      killpg(group, sig);
+      if (passed == 0) {
+        passed = sig;
+        kill_at = clock::now() + grace_period;
+      }
+    }
+    if (passed == 0) {
+      if (ended) break;
+      sigsuspend(&wait_mask);  // until the processor ends or a signal comes
+      continue;
+    }
+    if (ended && killpg(group, 0) == -1 && errno == ESRCH) break;
+    clock::time_point now = clock::now();
+    if (!killed && now >= kill_at) {
+      killpg(group, SIGKILL);
+      killed = true;
+      give_up_at = now + reaping_time;
+    }
+    if (killed && ended && now >= give_up_at) break;
+    sigprocmask(SIG_SETMASK, &wait_mask, nullptr);
+    struct timespec tick = {0, 10'000'000};
+    nanosleep(&tick, nullptr);
+    block_all();
+  }
+  if (passed != 0) return {128 + passed, true};
+  if (WIFEXITED(status)) return {WEXITSTATUS(status), false};
+  if (WIFSIGNALED(status)) return {128 + WTERMSIG(status), false};
+  return {-1, false};
+}
 
 }  // namespace
 
-int run_command(const std::string& text, std::string_view extra_environment) {
+void prepare_commands() {
+  sigemptyset(&inherited_ignored);
+  for (int sig : changed_signals) {
+    struct sigaction action {};
+    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
+      sigaddset(&inherited_ignored, sig);
+    }
+  }
+  sigprocmask(SIG_SETMASK, nullptr, &inherited_mask);
+  signal(SIGCHLD, SIG_DFL);
+}
+
+command_result run_command(const std::string& text, std::string_view extra_environment,
+                           const std::vector<std::string>& parameters) {
   std::string script(exit_command);
   script += text;
+  // The parameters follow a $0 of "sh", the name the shell has when it is given none.
   char sh[] = "sh";
   char dash_c[] = "-c";
-  char* argv[] = {sh, dash_c, script.data(), nullptr};
+  std::vector<char*> argv = {sh, dash_c, script.data(), sh};
+  for (const std::string& parameter : parameters)
+    argv.push_back(const_cast<char*>(parameter.data()));
+  argv.push_back(nullptr);
 
   std::vector<char*> env;
   std::string extra(extra_environment);
@@ -59,29 +177,50 @@ int run_command(const std::string& text, std::string_view extra_environment) {
   if (!extra.empty()) env.push_back(extra.data());
   env.push_back(nullptr);
 
-  // The command gets every signal back at its default and nothing blocked.
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t all, none;
+  // In its terminal's foreground, drosk keeps the command in its own process group: the
+  // terminal's Ctrl-C, Ctrl-\ and Ctrl-Z reach the command, which may read the terminal, and drosk
+  // leaves Ctrl-C and Ctrl-\ to it, as system() does. Elsewhere the command gets a group of its
+  // own, and the signals that would end drosk are passed on to that group. A signal that drosk
+  // inherited ignored stays so.
+  bool own_group = !in_terminal_foreground();
+  sigset_t saved_mask;
+  sigset_t all;
   sigfillset(&all);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&attr, &all);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-  ignore_terminal_signals ignoring;
-  pid_t pid;
-  int spawned = posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv, env.data());
-  posix_spawnattr_destroy(&attr);
-  if (spawned != 0) return -1;
-
-  int status;
-  while (waitpid(pid, &status, 0) == -1) {
-    if (errno != EINTR) return -1;
+  sigprocmask(SIG_SETMASK, &all, &saved_mask);
+  struct sigaction saved[std::size(cancelling_signals)];
+  struct sigaction saved_child;
+  for (std::size_t i = 0; i < std::size(cancelling_signals); ++i) {
+    int sig = cancelling_signals[i];
+    sigaction(sig, nullptr, &saved[i]);
+    if (sigismember(&inherited_ignored, sig)) continue;
+    if (own_group) {
+      set_action(sig, note_signal);
+    } else if (sig == SIGINT || sig == SIGQUIT) {
+      set_action(sig, SIG_IGN);
+    }
   }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
+  set_action(SIGCHLD, note_signal, SA_NOCLDSTOP, &saved_child);
+  received = 0;
+
+  // Not posix_spawn: glibc's leaves signals of its own ignored in the command.
+  volatile int exec_error = 0;
+  pid_t pid = vfork();
+  if (pid == 0) start_processor(argv.data(), env.data(), own_group, &exec_error);
+
+  command_result result{-1, false};
+  if (pid > 0 && exec_error != 0) {
+    waitpid(pid, nullptr, 0);
+  } else if (pid > 0) {
+    sigset_t wait_mask = saved_mask;
+    sigdelset(&wait_mask, SIGCHLD);
+    result = wait_for(pid, own_group ? pid : 0, wait_mask);
+  }
+  for (std::size_t i = 0; i < std::size(cancelling_signals); ++i) {
+    sigaction(cancelling_signals[i], &saved[i], nullptr);
+  }
+  sigaction(SIGCHLD, &saved_child, nullptr);
+  sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
+  return result;
 }
 
 }  // namespace drosk::platform

@@ -55,6 +55,30 @@ std::optional<std::string> find_processor() {
   return std::nullopt;
 }
 
+// A job for one command processor, which ends every process in it when its last handle is closed:
+// if drosk itself is ended (TerminateProcess), its commands end with it. nullptr when no job can be
+// had (a job drosk runs in may not allow one within it); the command then runs without.
+HANDLE kill_on_close_job() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (!job) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
+// At a normal end the limit goes before the handle does: what the command left running survives
+// it, as on POSIX.
+void release_job(HANDLE job) {
+  if (!job) return;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  CloseHandle(job);
+}
+
 // While a command runs, Ctrl-C is the command's to act on. A handler, unlike ignoring the signal,
 // is not inherited by the command.
 BOOL WINAPI let_the_command_handle_it(DWORD) {
@@ -63,9 +87,13 @@ BOOL WINAPI let_the_command_handle_it(DWORD) {
 
 }  // namespace
 
-int run_command(const std::string& text, std::string_view extra_environment) {
+void prepare_commands() {}
+
+// The processor's command line is the text itself: cmd.exe takes at most 8,191 characters.
+command_result run_command(const std::string& text, std::string_view extra_environment,
+                           const std::vector<std::string>&) {
   std::optional<std::string> processor = find_processor();
-  if (!processor) return -1;
+  if (!processor) return {-1, false};
   std::string command_line = "\"" + *processor + "\" /c " + text;
 
   // The extra variable is set in drosk's own environment only while the processor is started.
@@ -84,20 +112,28 @@ int run_command(const std::string& text, std::string_view extra_environment) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   SetConsoleCtrlHandler(let_the_command_handle_it, TRUE);
-  BOOL started = CreateProcessA(processor->c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
-                                nullptr, nullptr, &startup, &process);
+  // Started suspended, so that it is in the job before it can start anything of its own.
+  BOOL started = CreateProcessA(processor->c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                                CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
   if (!name.empty()) SetEnvironmentVariableA(name.c_str(), saved ? saved->c_str() : nullptr);
 
   int status = -1;
   if (started) {
+    HANDLE job = kill_on_close_job();
+    if (job && !AssignProcessToJobObject(job, process.hProcess)) {
+      CloseHandle(job);
+      job = nullptr;
+    }
+    ResumeThread(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) status = static_cast<int>(code);
+    release_job(job);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
   SetConsoleCtrlHandler(let_the_command_handle_it, FALSE);
-  return status;
+  return {status, false};
 }
 
 }  // namespace drosk::platform

@@ -3,9 +3,12 @@ names and semantics, whole exit statuses. The cases both platforms share are in 
 import os
 import shutil
 import stat
+import subprocess
+import threading
+import time
 import unittest
 
-from drosk_case import DROSK, FAKE_CMD, DroskCase, windows_only, windows_path
+from drosk_case import DROSK, FAKE_CMD, WINE, DroskCase, windows_only, windows_path
 
 EXE = windows_path(DROSK)
 CAPTURE = " 2>__stderr__.log||EXIT 1"
@@ -246,6 +249,30 @@ class Recursion(DroskCase):
         self.assertFailed(self.drosk("A.java"),
                           b"drosk.ini: preprocess= starts drosk againPreprocess error.")
         self.assertIsNone(self.received("javac"))
+
+
+@windows_only("a process ended from outside, with no chance to clean up")
+class TerminatedDrosk(DroskCase):
+    def test_terminate_process_ends_the_command_too(self):
+        # The compiler would delete the marker after its sleep, had it survived drosk.
+        self.write("marker", b"")
+        self.ini(javac=self.stub("--record", "javac", "--sleep", "3", "--delete", "marker", "--"))
+
+        def terminate_once_compiling():
+            deadline = time.monotonic() + 60
+            while self.received("javac") is None and time.monotonic() < deadline:
+                time.sleep(0.05)
+            subprocess.run(([WINE] if WINE else []) + ["taskkill", "/F", "/IM", "drosk.exe"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+        killer = threading.Thread(target=terminate_once_compiling)
+        killer.start()
+        run = self.drosk("src/A.java")
+        killer.join()
+        self.assertIsNotNone(self.received("javac"))
+        self.assertFalse(self.exists("__drosk__.log"), run.status)  # drosk ended first
+        time.sleep(5)  # past the end of the compiler's sleep
+        self.assertTrue(self.exists("marker"))
 
 
 if __name__ == "__main__":

@@ -10,6 +10,9 @@
 //   --delete FILE         delete FILE
 //   --kill-self SIGNAL    end by signal number SIGNAL, at its default action
 //   --exit N              end with status N (default 0)
+//   --signals FILE        write the ignored and the blocked signals (Linux: /proc/self/status's
+//                         SigIgn and SigBlk lines) to FILE
+//   --read-line FILE      read one line from standard input and write it to FILE, before sleeping
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -51,10 +54,19 @@ std::string standard_descriptors() {
   return lines;
 }
 
+std::string signal_lines() {
+  std::ifstream in("/proc/self/status");
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("SigIgn:", 0) == 0 || line.rfind("SigBlk:", 0) == 0) lines += line + '\n';
+  }
+  return lines;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string record, copy_arg_file, out, err_file, fds, remove;
+  std::string record, copy_arg_file, out, err_file, fds, remove, signals, read_line;
   int status = 0, kill_signal = 0;
   double sleep_seconds = 0;
   int i = 1;
@@ -84,6 +96,10 @@ int main(int argc, char** argv) {
       kill_signal = std::atoi(value.c_str());
     } else if (option == "--exit") {
       status = std::atoi(value.c_str());
+    } else if (option == "--signals") {
+      signals = value;
+    } else if (option == "--read-line") {
+      read_line = value;
     } else {
       std::fprintf(stderr, "stub_tool: unknown option %s\n", option.c_str());
       return 99;
@@ -112,6 +128,12 @@ int main(int argc, char** argv) {
     std::fflush(stderr);  // written before any sleep, not at the end
   }
   if (!fds.empty()) write_file(fds, standard_descriptors());
+  if (!signals.empty()) write_file(signals, signal_lines());
+  if (!read_line.empty()) {
+    std::string line;
+    for (int c; (c = std::getchar()) != EOF && c != '\n';) line += static_cast<char>(c);
+    write_file(read_line, line);
+  }
   if (sleep_seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep_seconds));
   if (!remove.empty()) std::remove(remove.c_str());
   if (kill_signal != 0) {

@@ -31,26 +31,26 @@ TEST(RunCommand, ExtraEnvironmentEntryReplacesAnInheritedOne) {
   std::string env_file = testing::TempDir() + "drosk_run_command_env";
   setenv("DROSK_COMPILE", "0", 1);
   setenv("DROSK_COMPILE_X", "kept", 1);
-  EXPECT_EQ(platform::run_command("env >'" + env_file + "'", "DROSK_COMPILE=1"), 0);
+  EXPECT_EQ(platform::run_command("env >'" + env_file + "'", "DROSK_COMPILE=1").status, 0);
   std::vector<std::string> entries = drosk_entries(env_file);
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"DROSK_COMPILE=1", "DROSK_COMPILE_X=kept"}));
 
   unsetenv("DROSK_COMPILE");
-  EXPECT_EQ(platform::run_command("env >'" + env_file + "'"), 0);
+  EXPECT_EQ(platform::run_command("env >'" + env_file + "'").status, 0);
   EXPECT_EQ(drosk_entries(env_file), std::vector<std::string>{"DROSK_COMPILE_X=kept"});
   unsetenv("DROSK_COMPILE_X");
   std::remove(env_file.c_str());
 }
 
 TEST(RunCommand, StatusOfTheCommandProcessor) {
-  EXPECT_EQ(platform::run_command("true||EXIT 1"), 0);
-  EXPECT_EQ(platform::run_command("sh -c 'exit 3'"), 3);
-  EXPECT_EQ(platform::run_command("sh -c 'exit 3'||EXIT 1"), 1);
+  EXPECT_EQ(platform::run_command("true||EXIT 1").status, 0);
+  EXPECT_EQ(platform::run_command("sh -c 'exit 3'").status, 3);
+  EXPECT_EQ(platform::run_command("sh -c 'exit 3'||EXIT 1").status, 1);
   // A command killed by a signal fails like any other; a processor killed by one gives 128 + N,
   // as shells report it.
-  EXPECT_EQ(platform::run_command("sh -c 'kill -KILL $$'||EXIT 1"), 1);
-  EXPECT_EQ(platform::run_command("kill -TERM $$||EXIT 1"), 128 + 15);
+  EXPECT_EQ(platform::run_command("sh -c 'kill -KILL $$'||EXIT 1").status, 1);
+  EXPECT_EQ(platform::run_command("kill -TERM $$||EXIT 1").status, 128 + 15);
 }
 
 }  // namespace
