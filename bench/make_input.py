@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
-"""Writes a benchmark input of about SIZE bytes: the same bytes for the same arguments.
+"""Writes a benchmark input: the same bytes for the same arguments.
 
-usage: make_input.py stderr|argfile SIZE OUT [BUILD [SOURCE]]
+usage: make_input.py stderr|argfile|names|messages SIZE OUT [BUILD [SOURCE]]
 
-stderr   compiler-like message lines, each naming one to three paths under BUILD (build/pp), with
-         the caret and symbol lines that follow a compiler error;
-argfile  an argument file of source paths under SOURCE (src), one a line, with some options.
+stderr    compiler-like message lines, each naming one to three paths under BUILD (build/pp), with
+          the caret and symbol lines that follow a compiler error, about SIZE bytes;
+argfile   an argument file of source paths under SOURCE (src), one a line, with some options,
+          about SIZE bytes;
+names     an argument file of SIZE source paths under SOURCE/main/java (as Maven lays a project
+          out), one a line, nothing else;
+messages  SIZE error messages as javac writes them, each a line naming a path under BUILD, the
+          quoted source line and a caret line, then the count of errors.
 
-A few thousand distinct lines are made and then repeated until SIZE is reached, so the text is
-varied enough for the searchers and cheap to make.
+For stderr and argfile a few thousand distinct lines are made and then repeated until SIZE is
+reached, so the text is varied enough for the searchers and cheap to make.
 """
 import random
 import sys
@@ -54,13 +59,31 @@ def argfile_lines(rng, source):
         yield java_path(rng, source)
 
 
+def javac_messages(rng, count, build):
+    for _ in range(count):
+        indent = " " * rng.choice([4, 8, 8, 12, 16])
+        code = rng.choice(["total += parse(value, offset);", "return count;",
+                           "List<String> names = new ArrayList<>();", "}", "int x = \"text\";"])
+        yield "%s:%d: error: %s" % (java_path(rng, build), rng.randint(1, 4000),
+                                    rng.choice(MESSAGES))
+        yield indent + code
+        yield indent + " " * rng.randint(0, len(code) - 1) + "^"
+    yield "%d errors" % count
+
+
 def main():
-    if len(sys.argv) < 4 or sys.argv[1] not in ("stderr", "argfile"):
+    if len(sys.argv) < 4 or sys.argv[1] not in ("stderr", "argfile", "names", "messages"):
         sys.exit(__doc__)
     kind, size, out = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     build = sys.argv[4] if len(sys.argv) > 4 else "build/pp"
     source = sys.argv[5] if len(sys.argv) > 5 else "src"
     rng = random.Random(6)
+    if kind in ("names", "messages"):
+        lines = (java_path(rng, source + "/main/java") for _ in range(size)) if kind == "names" else \
+            javac_messages(rng, size, build)
+        with open(out, "wb") as f:
+            f.write(("\n".join(lines) + "\n").encode())
+        return
     lines = stderr_lines(rng, build) if kind == "stderr" else argfile_lines(rng, source)
     chunk = ("\n".join(lines) + "\n").encode()
     with open(out, "wb") as f:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs drosk's five benchmarks side by side with what they are measured against, and prints one
+# Runs drosk's seven benchmarks side by side with what they are measured against, and prints one
 # table: medians of many runs, their spread, the ratio to the floor, peak resident memory.
 #
 # usage: bench/run.sh [--quick] [--build DIR] [--dir DIR]
@@ -52,8 +52,9 @@ echo "== building in $build"
 fresh=()
 [ -f "$build/CMakeCache.txt" ] || fresh=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROSK_TESTS=OFF)
 cmake -S "$repo" -B "$build" "${fresh[@]}" -DDROSK_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --target drosk drosk_benchmarks -j2 >/dev/null
+cmake --build "$build" --target drosk drosk_benchmarks drosk_minimal_run -j2 >/dev/null
 drosk=$build/drosk
+minimal_run=$build/bench/drosk_minimal_run
 
 if [ -z "$base" ]; then
   base=${TMPDIR:-/tmp}
@@ -169,7 +170,7 @@ bench relay --warmup "$warmup" --runs "$big_runs" \
 peak_rss "drosk relay" "$drosk" -d out
 peak_rss "cat" cat __stderr__.log
 peak_rss "sed s/BUILD/SOURCE/g" sed 's#build/pp#src#g' __stderr__.log
-group relay "3 relay of a $size MB __stderr__.log to /dev/null" cat 3 faster
+group relay "3 relay of a $size MB __stderr__.log to /dev/null" cat 5 faster
 rm __stderr__.log
 
 # 4. Rewrite of a large argument file in place against cat and sed.
@@ -193,8 +194,41 @@ peak_rss "sed -i s/SOURCE/BUILD/g" sed -i 's#src#build/pp#g' files.txt
 group argfile "4 argument-file rewrite of $size MB" "cat > copy" 3 faster
 rm -f master.txt files.txt copy.txt files.tx_
 
-# 5. replace_all alone.
-echo "== 5 replace_all"
+# 5. A small argument file, rewritten in a whole run, against a program that runs the same two
+# shells and copies the file to a new one that it renames over it (and the empty capture to
+# standard error), with no mapping.
+echo "== 5 small argument file"
+mkdir "$tmp/names"
+cd "$tmp/names"
+ini . true true
+python3 "$repo/bench/make_input.py" names 10000 master.txt
+size=$(($(stat -c %s master.txt) / 1000))
+bench names --warmup 20 --runs "$overhead_runs" --prepare "ln -f master.txt files.txt" \
+  -n "drosk @files.txt (10,000 names)" "$drosk -d out @files.txt" \
+  -n "minimal run, plain copy" \
+  "$minimal_run '${exit_fn}true||EXIT 1' '${exit_fn}true -d out @files.txt 2>__stderr__.log||EXIT 1' files.txt"
+ln -f master.txt files.txt
+peak_rss "drosk @files.txt (10,000 names)" "$drosk" -d out @files.txt
+group names "5 whole run with an argument file of 10,000 names ($size KB)" \
+  "minimal run, plain copy" 1.3 ratio
+
+# 6. A capture of javac's messages, relayed in a whole run, against the same program copying it
+# to standard error.
+echo "== 6 small capture"
+mkdir "$tmp/messages"
+cd "$tmp/messages"
+ini . true 'exit 0;'  # as in 3, the capture is left as it is
+python3 "$repo/bench/make_input.py" messages 1000 __stderr__.log
+size=$(($(stat -c %s __stderr__.log) / 1000))
+bench messages --warmup 20 --runs "$overhead_runs" \
+  -n "drosk relay (1,000 messages)" "$drosk -d out" \
+  -n "minimal run, plain copy" \
+  "$minimal_run '${exit_fn}true||EXIT 1' '${exit_fn}exit 0; -d out 2>__stderr__.log||EXIT 1'"
+peak_rss "drosk relay (1,000 messages)" "$drosk" -d out
+group messages "6 whole run relaying 1,000 messages ($size KB)" "minimal run, plain copy" 1.3 ratio
+
+# 7. replace_all alone.
+echo "== 7 replace_all"
 "$build/bench/drosk_benchmarks" "${gbench[@]}" --benchmark_out="$results/replace_all.json" \
   --benchmark_out_format=json >"$tmp/gbench.log" 2>&1 || { cat "$tmp/gbench.log"; exit 1; }
 
