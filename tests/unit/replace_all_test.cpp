@@ -17,6 +17,15 @@ std::string replaced(std::string text, std::string_view searched, std::string_vi
   return text;
 }
 
+// Texts of up to `max_length` bytes drawn from `alphabet`.
+auto random_texts(std::mt19937& random) {
+  return [&random](std::size_t max_length, std::string_view alphabet) {
+    std::string text(random() % (max_length + 1), ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    return text;
+  };
+}
+
 TEST(ReplaceAll, ReplacesEveryOccurrence) {
   EXPECT_EQ(replaced(R"(-d out src\A.java src\B.java)", "src", "build"),
             R"(-d out build\A.java build\B.java)");
@@ -47,11 +56,7 @@ TEST(ReplaceAll, EmptySearchedTextLeavesTheTextAlone) {
 
 TEST(ReplaceAll, AgreesWithTheStepByStepReference) {
   std::mt19937 random(20261208);
-  auto random_text = [&](std::size_t max_length, std::string_view alphabet) {
-    std::string text(random() % (max_length + 1), ' ');
-    for (char& c : text) c = alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto random_text = random_texts(random);
   for (int round = 0; round < 20000; ++round) {
     std::string alphabet = round % 2 ? "ab" : "ab\\/.\n\0x";
     std::string text = random_text(60, alphabet);
@@ -123,11 +128,7 @@ TEST(ReplacedCrlf, OccurrencesAndLineEndsAtEveryOffset) {
 
 TEST(ReplacedCrlf, AgreesWithReplaceThenCrlf) {
   std::mt19937 random(61208);
-  auto random_text = [&](std::size_t max_length, std::string_view alphabet) {
-    std::string text(random() % (max_length + 1), ' ');
-    for (char& c : text) c = alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto random_text = random_texts(random);
   for (int round = 0; round < 20000; ++round) {
     // Few letters, so that occurrences and near misses are dense; line ends among them.
     std::string alphabet = round % 3 == 0 ? std::string("ab\n") : std::string("abc/\n\r\0", 7);
