@@ -6,11 +6,9 @@
 
 namespace drosk::platform {
 
-void prepare_process() {
-  // drosk writes CR LF itself; the C runtime must not add a second CR. Started without a standard
-  // error (from a GUI), there is no descriptor, and the C runtime would treat it as a fault.
-  if (_fileno(stderr) >= 0) _setmode(_fileno(stderr), _O_BINARY);
-}
+// Standard error is written with WriteFile (standard_error_win32.cpp), past the C runtime and its
+// text mode, so there is nothing to make safe.
+void prepare_process() {}
 
 // Opening a directory fails on Windows, so no check is needed here.
 std::FILE* open_for_reading(const std::string& name) {
