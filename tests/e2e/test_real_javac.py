@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BROKEN_SOURCES, BUILD,
+from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BROKEN_SOURCES, BUILD, DROSK,
                           PROGRAM_OUTPUT, SOURCE, SOURCES, ExampleCase)
 
 # Compiles only with a raw type that -Xlint:rawtypes warns about, on line 12, inside a kept block.
@@ -70,6 +70,23 @@ class RealJavac(ExampleCase):
         captured = self.read("src/example/broken/__stderr__.log").decode()
         self.assertTrue(captured.startswith(BUILD + "/com/example/app/Main.java:18: error:"))
         self.assertNotIn("boolean total", captured)
+
+    def test_vim_compiler_file_reads_file_line_column_and_a_message_without_cr(self):
+        # examples/vim/compiler/drosk.vim through Vim's own :make, on drosk's CR LF lines.
+        root = self.copy_example()
+        broken = os.path.join(root, "broken")
+        entries = os.path.join(self.dir, "entries.txt")
+        make = "silent make -d classes " + " ".join(SOURCE + "/" + s for s in BROKEN_SOURCES)
+        write = ("call writefile(map(getqflist(), 'printf(\"%%s|%%d|%%d|%%s|%%s\", bufname(v:val.bufnr),"
+                 " v:val.lnum, v:val.col, v:val.type, v:val.text)'), '%s')" % entries)
+        env = dict(os.environ, PATH=os.path.dirname(DROSK) + os.pathsep + os.environ["PATH"])
+        run = self.execute(["vim", "-es", "-N", "-u", "NONE", "-i", "NONE",
+                            "-c", "set rtp^=" + os.path.join(root, "vim"), "-c", "compiler drosk",
+                            "-c", make, "-c", write, "-c", "qa!"], broken, env=env)
+        self.assertEqual(run.status, 0, run.stderr)
+        with open(entries, "rb") as f:
+            self.assertEqual(f.read().decode(), "%s|%d|21|E|%s\n" % (
+                BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE[len("error: "):]))
 
     def test_argument_file_rewritten_with_crlf_is_read_by_javac(self):
         # As Ant writes it (bare, LF) and as Maven writes it (every argument quoted, LF), named by
