@@ -116,7 +116,8 @@ group overhead "1 whole run, preprocess=true javac=true" "floor: sh running both
 echo "== 2 real compile"
 java=$tmp/java
 mkdir "$java"
-if [ -f "$repo/examples/drosk.ini" ] && [ -d "$repo/examples/src" ]; then
+example_source=$(sed -n 's/^source=//p' "$repo/examples/drosk.ini" 2>/dev/null || true)
+if [ -n "$example_source" ] && [ -d "$repo/examples/$example_source" ]; then
   cp -R "$repo/examples/." "$java/"
   rm -rf "$java/build" "$java"/__*.log
   project="examples/"

@@ -4,13 +4,13 @@
 # blank lines (unifdef -b), so every kept line keeps its line number and the
 # compiler's messages on OUT name the same line as in SRC.
 #
-# usage: sh preprocess.sh [SRC [OUT]]      (defaults: src build/pp)
+# usage: sh preprocess.sh [SRC [OUT]]      (defaults: ifdef-src build/ifdef-out)
 # The symbols default to "-DFEATURE_X -UDEBUG"; set PP_SYMBOLS to change them,
 # e.g. PP_SYMBOLS="-DFEATURE_X -DDEBUG".
 # Exit status: 0 when every file was processed, 2 otherwise.
 
-src=${1:-src}
-out=${2:-build/pp}
+src=${1:-ifdef-src}
+out=${2:-build/ifdef-out}
 symbols=${PP_SYMBOLS--DFEATURE_X -UDEBUG}
 
 if [ ! -d "$src" ]; then

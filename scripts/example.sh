@@ -23,26 +23,17 @@ show cmake --build --preset default
 cmake --build --preset default
 drosk=$repo/build/drosk
 
-# source=src is plain text, so the copy goes where no other "src" is in the path.
-work=
-for _ in 1 2 3 4 5; do
-  work=$(mktemp -d "${TMPDIR:-/tmp}/drosk-example.XXXXXX")
-  case $work in
-    *src* | *build/pp*) rmdir "$work"; work= ;;
-    *) break ;;
-  esac
-done
-[ -n "$work" ] || { echo "example.sh: no temporary directory without \"src\" in its path" >&2; exit 1; }
+work=$(mktemp -d "${TMPDIR:-/tmp}/drosk-example.XXXXXX")
 cp -R examples/. "$work"
 rm -rf "$work/build" "$work/broken/build" "$work"/{,*/}__drosk__.log "$work"/{,*/}__stderr__.log
 cd "$work"
 
 step "A clean copy of examples/ in $work"
-echo "Its sources have #ifdef blocks, so javac cannot compile src/ as it is. drosk.ini:"
+echo "Its sources have #ifdef blocks, so javac cannot compile ifdef-src/ as it is. drosk.ini:"
 grep -v '^#' drosk.ini | sed 's/^/    /'
 
 step "Compiling with drosk in place of javac"
-sources=$(find src -name '*.java' | sort)
+sources=$(find ifdef-src -name '*.java' | sort)
 # shellcheck disable=SC2086 # one word per file name; the names hold no blanks
 set -- $sources
 show drosk -d build/classes "$@"
@@ -54,14 +45,14 @@ echo "(drosk's exit status: $status)"
 echo
 echo "preprocess.sh (unifdef -b) filled the build tree, every line in its place:"
 for file in "$@"; do
-  copy=build/pp/${file#src/}
+  copy=build/ifdef-out/${file#ifdef-src/}
   [ -f "$copy" ] || unexpected "$copy is missing"
   [ "$(wc -l <"$file")" -eq "$(wc -l <"$copy")" ] || unexpected "$copy has another line count"
   echo "    $copy"
 done
 echo "javac compiled the build tree:"
 for file in "$@"; do
-  class=build/classes/${file#src/}
+  class=build/classes/${file#ifdef-src/}
   class=${class%.java}.class
   [ -f "$class" ] || unexpected "$class is missing"
   echo "    $class"
@@ -76,24 +67,24 @@ Hello, Drosk User!
 built with FEATURE_X, without DEBUG'
 [ "$output" = "$expected" ] || unexpected "the program printed something else than: $expected"
 
-step "The broken variant: a type error on line 18 of broken/src/com/example/app/Main.java"
+step "The broken variant: a type error on line 18 of broken/ifdef-src/com/example/app/Main.java"
 cd broken
 echo "In broken/, whose drosk.ini runs ../preprocess.sh, with the same source= and build=:"
-show drosk -d build/classes src/com/example/app/Main.java src/com/example/util/Counter.java
+set -- ifdef-src/com/example/app/Main.java ifdef-src/com/example/util/Counter.java
+show drosk -d build/classes "$@"
 status=0
-"$drosk" -d build/classes src/com/example/app/Main.java src/com/example/util/Counter.java \
-  2>messages.txt || status=$?
+"$drosk" -d build/classes "$@" 2>messages.txt || status=$?
 tr -d '\r' <messages.txt
 echo "(drosk's exit status: $status)"
 [ "$status" -eq 1 ] || unexpected "drosk's exit status was $status, not 1"
 first=$(head -n 1 messages.txt | tr -d '\r')
 [ "$first" = "$(cat expected-errors.txt)" ] || unexpected "the first message is not: $(cat expected-errors.txt)"
-! grep -q 'build/pp' messages.txt || unexpected "a build-tree path was left in the messages"
+! grep -q 'build/ifdef-out' messages.txt || unexpected "a build-tree path was left in the messages"
 echo
-echo "javac saw build/pp/com/example/app/Main.java; drosk mapped it back:"
+echo "javac saw build/ifdef-out/com/example/app/Main.java; drosk mapped it back:"
 echo "    javac wrote:  $(head -n 1 __stderr__.log)"
 echo "    you see:      $first"
-echo "    line 18 of src/com/example/app/Main.java: $(sed -n 18p src/com/example/app/Main.java | sed 's/^ *//')"
+echo "    line 18 of $1: $(sed -n 18p "$1" | sed 's/^ *//')"
 
 cd "$repo"
 rm -rf "$work"

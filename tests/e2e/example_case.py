@@ -17,13 +17,16 @@ EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file_
 SOURCES = ["com/example/app/Greeter.java", "com/example/app/Main.java",
            "com/example/util/Features.java", "com/example/util/Text.java"]
 BROKEN_SOURCES = ["com/example/app/Main.java", "com/example/util/Counter.java"]
+# The examples' source and build trees, as their drosk.ini files name them.
+SOURCE = "ifdef-src"
+BUILD = "build/ifdef-out"
 MAIN_CLASS = "com.example.app.Main"
-# What the program prints when compiled from src/ after preprocess.sh resolved its #ifdef blocks
-# with the default symbols; src/ itself does not compile at all.
+# What the program prints when compiled from ifdef-src/ after preprocess.sh resolved its #ifdef
+# blocks with the default symbols; ifdef-src/ itself does not compile at all.
 PROGRAM_OUTPUT = ("features: FEATURE_X=on DEBUG=off\n"
                   "Hello, Drosk User!\n"
                   "built with FEATURE_X, without DEBUG\n")
-BROKEN_FILE = "src/com/example/app/Main.java"
+BROKEN_FILE = SOURCE + "/com/example/app/Main.java"
 BROKEN_LINE = 18
 BROKEN_MESSAGE = "error: incompatible types: String cannot be converted to int"
 # A file name and line as javac, Ant and Gradle give them, or as Maven gives them ("f.java:[18,20]").
@@ -34,25 +37,19 @@ class ExampleCase(DroskCase):
     def setUp(self):
         if not DROSK:
             self.fail("DROSK must name the built program")
-        # source=src is plain text: a "src" anywhere else in the case's path would be mapped too,
-        # so the case lives where the path holds no such text, as a user's project would.
-        for _ in range(20):
-            self.dir = tempfile.mkdtemp(prefix="drosk-example-")
-            if "src" not in self.dir and "build/pp" not in self.dir:
-                return
-            os.rmdir(self.dir)
-        self.fail("no temporary directory without \"src\" in its path under " + tempfile.gettempdir())
+        self.dir = tempfile.mkdtemp(prefix="drosk-example-")
 
     def copy_example(self, name="example", broken=False):
-        """A clean copy of examples/ at NAME in the case's directory; with BROKEN, its src/ is
-        broken/src/, so that every build file builds the broken variant."""
-        root = self.path(name)
+        """A clean copy of examples/ at src/NAME in the case's directory (projects are often kept
+        under a folder named src, as in ~/src/project); with BROKEN, its sources are broken/'s, so
+        that every build file builds the broken variant."""
+        root = self.path(os.path.join("src", name))
         shutil.copytree(EXAMPLES, root,
                         ignore=shutil.ignore_patterns("build", ".gradle", "__drosk__.log",
                                                       "__stderr__.log"))
         if broken:
-            shutil.rmtree(os.path.join(root, "src"))
-            shutil.copytree(os.path.join(root, "broken", "src"), os.path.join(root, "src"))
+            shutil.rmtree(os.path.join(root, SOURCE))
+            shutil.copytree(os.path.join(root, "broken", SOURCE), os.path.join(root, SOURCE))
         return root
 
     def execute(self, command, cwd, env=None, timeout=300):
@@ -70,17 +67,17 @@ class ExampleCase(DroskCase):
         return run.stdout.decode()
 
     def assertNamesSourceTree(self, text, root):
-        """Every file named with a line in TEXT is a file of ROOT/src, no build-tree path is left,
-        and the source line that javac quotes under a message is that line of the named file: the
-        preprocessor kept every line in place."""
-        self.assertNotIn("build/pp", text)
+        """Every file named with a line in TEXT is a file of ROOT's source tree, no build-tree path
+        is left, and the source line that javac quotes under a message is that line of the named
+        file: the preprocessor kept every line in place."""
+        self.assertNotIn(BUILD, text)
         lines = text.replace("\r\n", "\n").split("\n")
         named = 0
         for i, line in enumerate(lines):
             for match in FILE_LINE.finditer(line):
                 name, number = match.groups()
                 path = os.path.normpath(os.path.join(root, name))
-                self.assertTrue(path.startswith(os.path.join(root, "src") + os.sep), (name, text))
+                self.assertTrue(path.startswith(os.path.join(root, SOURCE) + os.sep), (name, text))
                 with open(path) as f:
                     source_line = f.read().split("\n")[int(number) - 1]
                 self.assertTrue(source_line.strip(), (name, number))

@@ -8,7 +8,7 @@ import os
 import re
 import unittest
 
-from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, DROSK, PROGRAM_OUTPUT,
+from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BUILD, DROSK, PROGRAM_OUTPUT,
                           ExampleCase)
 
 
@@ -36,7 +36,9 @@ class Ant(ExampleCase):
         root = self.copy_example()
         self.assertRan(self.ant(root, "run"))
         command = self.compile_command(root)
-        self.assertIn(" %s/build/pp/com/example/app/Main.java " % root, command)
+        self.assertIn(" %s/%s/com/example/app/Main.java " % (root, BUILD), command)
+        # javac finds the classes Ant leaves out (their class files are newer) through -sourcepath.
+        self.assertIn(" -sourcepath %s/%s " % (root, BUILD), command)
         self.assertNotIn("@", command)
 
         broken = self.copy_example("broken", broken=True)
@@ -77,7 +79,7 @@ class Maven(ExampleCase):
         broken = self.copy_example("broken", broken=True)
         run = self.mvn(broken)
         self.assertNotEqual(run.status, 0)
-        # Maven shows the path as the plugin made it, "maven/../src/...", and "[line,column]".
+        # Maven shows the path as the plugin made it, "maven/../ifdef-src/...", and "[line,column]".
         self.assertIn("[ERROR] %s/maven/../%s:[%d,20] %s\n" % (
             broken, BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE), text(run))
         self.assertNamesSourceTree(text(run), broken)

@@ -2,8 +2,8 @@
 import os
 import unittest
 
-from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BROKEN_SOURCES, PROGRAM_OUTPUT,
-                          SOURCES, ExampleCase)
+from example_case import (BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE, BROKEN_SOURCES, BUILD, DROSK,
+                          PROGRAM_OUTPUT, SOURCE, SOURCES, ExampleCase)
 
 # Compiles only with a raw type that -Xlint:rawtypes warns about, on line 12, inside a kept block.
 LEGACY = """package com.example.util;
@@ -35,20 +35,20 @@ class RealJavac(ExampleCase):
         for source in sources:
             self.assertTrue(os.path.isfile(class_file(classes, source)), source)
             # What javac was handed: the preprocessed copy, line for line as long as the source.
-            with open(os.path.join(root, "src", source)) as s, \
-                    open(os.path.join(root, "build", "pp", source)) as p:
+            with open(os.path.join(root, SOURCE, source)) as s, \
+                    open(os.path.join(root, BUILD, source)) as p:
                 self.assertEqual(len(s.readlines()), len(p.readlines()), source)
         self.assertEqual(self.program_output(classes), PROGRAM_OUTPUT)
 
     def test_successful_compile_builds_from_the_preprocessed_tree(self):
         root = self.copy_example()
-        files = ["src/" + s for s in SOURCES]
+        files = [SOURCE + "/" + s for s in SOURCES]
         run = self.drosk_in(root, "-d", "classes", *files)
         self.assertEqual((run.status, run.stderr), (0, b""))
         self.assertBuilt(root)
-        self.assertEqual(self.read("example/__drosk__.log").decode(),
+        self.assertEqual(self.read("src/example/__drosk__.log").decode(),
                          "javac -d classes %s 2>__stderr__.log||EXIT 1"
-                         % " ".join("build/pp/" + s for s in SOURCES))
+                         % " ".join(BUILD + "/" + s for s in SOURCES))
         # Each run fills the build tree anew: other symbols, another program.
         env = dict(os.environ, PP_SYMBOLS="-UFEATURE_X -DDEBUG")
         self.assertEqual(self.drosk_in(root, "-d", "classes", *files, env=env).status, 0)
@@ -58,7 +58,7 @@ class RealJavac(ExampleCase):
 
     def test_failed_compile_names_the_edited_file_and_line(self):
         broken = os.path.join(self.copy_example(), "broken")
-        run = self.drosk_in(broken, "-d", "classes", *["src/" + s for s in BROKEN_SOURCES])
+        run = self.drosk_in(broken, "-d", "classes", *[SOURCE + "/" + s for s in BROKEN_SOURCES])
         self.assertEqual(run.status, 1)
         with open(os.path.join(broken, "expected-errors.txt")) as f:
             expected = f.read()
@@ -67,18 +67,35 @@ class RealJavac(ExampleCase):
         self.assertTrue(run.stderr.endswith(b"1 error\r\n"), run.stderr)
         self.assertNamesSourceTree(run.stderr.decode(), broken)
         # javac itself saw the build tree, and never the #else branch that unifdef blanked.
-        captured = self.read("example/broken/__stderr__.log").decode()
-        self.assertTrue(captured.startswith("build/pp/com/example/app/Main.java:18: error:"))
+        captured = self.read("src/example/broken/__stderr__.log").decode()
+        self.assertTrue(captured.startswith(BUILD + "/com/example/app/Main.java:18: error:"))
         self.assertNotIn("boolean total", captured)
+
+    def test_vim_compiler_file_reads_file_line_column_and_a_message_without_cr(self):
+        # examples/vim/compiler/drosk.vim through Vim's own :make, on drosk's CR LF lines.
+        root = self.copy_example()
+        broken = os.path.join(root, "broken")
+        entries = os.path.join(self.dir, "entries.txt")
+        make = "silent make -d classes " + " ".join(SOURCE + "/" + s for s in BROKEN_SOURCES)
+        write = ("call writefile(map(getqflist(), 'printf(\"%%s|%%d|%%d|%%s|%%s\", bufname(v:val.bufnr),"
+                 " v:val.lnum, v:val.col, v:val.type, v:val.text)'), '%s')" % entries)
+        env = dict(os.environ, PATH=os.path.dirname(DROSK) + os.pathsep + os.environ["PATH"])
+        run = self.execute(["vim", "-es", "-N", "-u", "NONE", "-i", "NONE",
+                            "-c", "set rtp^=" + os.path.join(root, "vim"), "-c", "compiler drosk",
+                            "-c", make, "-c", write, "-c", "qa!"], broken, env=env)
+        self.assertEqual(run.status, 0, run.stderr)
+        with open(entries, "rb") as f:
+            self.assertEqual(f.read().decode(), "%s|%d|21|E|%s\n" % (
+                BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE[len("error: "):]))
 
     def test_argument_file_rewritten_with_crlf_is_read_by_javac(self):
         # As Ant writes it (bare, LF) and as Maven writes it (every argument quoted, LF), named by
         # the first argument or after others.
+        files = [SOURCE + "/" + s for s in SOURCES]
         forms = [
-            (["@args.txt"], "".join("%s\n" % a for a in ["-d", "classes"] +
-                                    ["src/" + s for s in SOURCES])),
-            (["-g", "@args.txt"], "".join('"%s"\n' % a for a in ["-d", "classes", "-sourcepath", "src"] +
-                                          ["src/" + s for s in SOURCES])),
+            (["@args.txt"], "".join("%s\n" % a for a in ["-d", "classes"] + files)),
+            (["-g", "@args.txt"], "".join('"%s"\n' % a for a in
+                                          ["-d", "classes", "-sourcepath", SOURCE] + files)),
         ]
         for number, (args, content) in enumerate(forms):
             with self.subTest(args=args, quoted=content.startswith('"')):
@@ -90,20 +107,20 @@ class RealJavac(ExampleCase):
                 with open(os.path.join(root, "args.txt"), "rb") as f:
                     rewritten = f.read()
                 self.assertEqual(rewritten,
-                                 content.replace("src", "build/pp").replace("\n", "\r\n").encode())
+                                 content.replace(SOURCE, BUILD).replace("\n", "\r\n").encode())
                 self.assertBuilt(root)
 
     def test_lint_warnings_are_relayed_and_the_status_stays_0(self):
         root = self.copy_example()
         legacy = "com/example/util/Legacy.java"
-        with open(os.path.join(root, "src", legacy), "w") as f:
+        with open(os.path.join(root, SOURCE, legacy), "w") as f:
             f.write(LEGACY)
         sources = SOURCES + [legacy]
-        run = self.drosk_in(root, "-Xlint:all", "-d", "classes", *["src/" + s for s in sources])
+        run = self.drosk_in(root, "-Xlint:all", "-d", "classes",
+                            *[SOURCE + "/" + s for s in sources])
         self.assertEqual(run.status, 0, run.stderr)
-        self.assertTrue(run.stderr.startswith(
-            b"src/com/example/util/Legacy.java:12: warning: [rawtypes] found raw type: List\r\n"),
-            run.stderr)
+        self.assertTrue(run.stderr.startswith(b"ifdef-src/com/example/util/Legacy.java:12: warning:"
+                                              b" [rawtypes] found raw type: List\r\n"), run.stderr)
         self.assertTrue(run.stderr.endswith(b"1 warning\r\n"), run.stderr)
         self.assertNamesSourceTree(run.stderr.decode(), root)
         self.assertBuilt(root, sources=sources)
@@ -116,7 +133,7 @@ class RealJavac(ExampleCase):
             with self.subTest(variant=os.path.basename(variant)):
                 tool = os.path.join(variant, "tool")
                 os.mkdir(tool)
-                src, pp = os.path.join(variant, "src"), os.path.join(variant, "build", "pp")
+                src, pp = os.path.join(variant, SOURCE), os.path.join(variant, BUILD)
                 with open(os.path.join(tool, "drosk.ini"), "w") as f:
                     f.write("preprocess=sh %s %s %s\nsource=%s\nbuild=%s\n"
                             % (os.path.join(root, "preprocess.sh"), src, pp, src, pp))
