@@ -119,7 +119,8 @@ class EarlierCapture(DroskCase):
     def setUp(self):
         super().setUp()
         self.write("messages", b"pp/A.java:1: this run\n")
-        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--exit", "1", "--"))
+        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--exit", "1",
+                                 "--"))
         self.write("__stderr__.log", b"pp/A.java:1: an earlier run\n")
 
     def as_unprivileged_user(self):

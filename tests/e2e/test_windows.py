@@ -11,6 +11,7 @@ import unittest
 from drosk_case import DROSK, FAKE_CMD, STUB, WINE, DroskCase, windows_only, windows_path
 
 EXE = windows_path(DROSK)
+CMD = "C:\\windows\\system32\\cmd.exe"  # Windows' own; under Wine, Wine's
 CAPTURE = " 2>__stderr__.log||EXIT 1"
 TOO_LONG = (b"drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
             b"arguments in an @file")
@@ -270,7 +271,7 @@ class RealCommandProcessor(DroskCase):
         self.preprocess = windows_path(self.path("pre.bat"))
 
     def drosk_cmd(self, args):
-        return self.drosk_line(EXE + " " + args, env={"COMSPEC": "C:\\windows\\system32\\cmd.exe"})
+        return self.drosk_line(EXE + " " + args, env={"COMSPEC": CMD})
 
     def test_arguments_reach_the_compiler_as_written(self):
         javac = self.stub("--record-line", "javac", "--copy-arg-file", "seen", "--err-file",
@@ -287,16 +288,22 @@ class RealCommandProcessor(DroskCase):
         self.assertEqual(run.stderr, b"src\\R&D\\A.java:1: error\r\n")
 
     def test_quoted_command_paths_with_blanks_and_parentheses(self):
-        # Where a JDK installs by default.
+        # Where a JDK installs by default. The stand-in runs no batch file.
         folder = self.path("Program Files (x86)")
         os.mkdir(folder)
         shutil.copy(STUB, os.path.join(folder, "stub.exe"))
         shutil.copy(self.path("pre.bat"), folder)
-        self.ini(preprocess='"%s"' % windows_path(os.path.join(folder, "pre.bat")),
-                 javac='"%s" --record javac --' % windows_path(os.path.join(folder, "stub.exe")))
-        self.drosk_cmd('-d "out dir" A.java')
-        self.assertEqual(self.read("pre.ran").strip(), b"ran")
-        self.assertEqual(self.received("javac"), ["-d", "out dir", "A.java"])
+        stub = '"%s"' % windows_path(os.path.join(folder, "stub.exe"))
+        batch = '"%s"' % windows_path(os.path.join(folder, "pre.bat"))
+        fake = windows_path(FAKE_CMD)
+        for comspec, preprocess, ran in ((CMD, batch, "pre.ran"),
+                                         (fake, stub + " --record pre", "pre.argv")):
+            with self.subTest(comspec=comspec):
+                self.ini(preprocess=preprocess, javac=stub + " --record javac --")
+                self.drosk_line(EXE + ' -d "out dir" A.java', env={"COMSPEC": comspec})
+                self.assertTrue(self.exists(ran))
+                self.assertEqual(self.received("javac"), ["-d", "out dir", "A.java"])
+                os.remove(self.path("javac.argv"))
 
     def test_a_compile_command_over_the_limit_runs_nothing(self):
         self.ini(preprocess=self.preprocess)
@@ -307,7 +314,8 @@ class RealCommandProcessor(DroskCase):
         self.assertFalse(self.exists("__drosk__.log"))
 
     def test_a_compile_that_cmd_exe_cannot_start_relays_no_earlier_capture(self):
-        self.ini(preprocess=self.preprocess, javac=self.stub("--record", "javac", "--") + " <no.txt")
+        javac = self.stub("--record", "javac", "--") + " <no.txt"  # cmd.exe cannot redirect
+        self.ini(preprocess=self.preprocess, javac=javac)
         self.write("__stderr__.log", b"pp/A.java:1: error from an earlier run\n")
         run = self.drosk_cmd("src/A.java")
         self.assertTrue(run.stderr.endswith(b"__stderr__.log: Can't open "), run.stderr)
