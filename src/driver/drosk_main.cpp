@@ -1,6 +1,7 @@
 #include "driver/drosk_main.hpp"
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ int run_stages(int argc, char** argv) {
   platform::file_lock turn("drosk.ini");
 
   std::string preprocess_command = preprocess_command_text(settings.preprocess);
+  if (!platform::fits_processor(preprocess_command))
+    fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
   platform::command_result preprocessed =
       platform::run_command(preprocess_command, preprocess_mark(directory));
   // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
@@ -41,14 +44,23 @@ int run_stages(int argc, char** argv) {
   if (preprocessed.status != 0) fatal("Preprocess error.");
 
   args = rewrite_arguments(std::move(args), settings);
+  // /bin/sh is handed the arguments as its positional parameters, past the limit of one string;
+  // the log keeps the text that /bin/sh would run as the same compile. cmd.exe is handed the text
+  // itself, which must fit it: checked before the argument file is rewritten, so that none is
+  // rewritten for a compile that cannot run.
+  std::optional<std::string> arguments = platform::join_arguments(args);
+  if (!arguments) fatal("drosk: Line break in the arguments; pass them in an @file");
+  std::string compile_command = compile_command_text(settings.javac, *arguments);
+  std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
+  if (!platform::fits_processor(run_text))
+    fatal(
+        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
+        "arguments in an @file");
   rewrite_arg_file(args, settings);
 
-  // /bin/sh is handed the arguments as its positional parameters, past the limit of one string;
-  // the log keeps the text that /bin/sh would run as the same compile.
-  std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
-  std::string compile_command =
-      compile_command_text(settings.javac, platform::join_arguments(args));
   std::vector<std::string> parameters = platform::run_parameters(std::move(args));
+  // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
+  remove_earlier_capture();
   int status = platform::run_command(run_text, compile_mark, parameters).status;
 
   write_command_log(compile_command);

@@ -14,6 +14,10 @@ void map_message_lines(std::string_view lines, const Settings& settings, std::st
   append_replaced_crlf(settings.build, settings.source, lines, out);
 }
 
+void remove_earlier_capture() {
+  if (!platform::clear_old_file("__stderr__.log")) fatal("__stderr__.log: Can't unlink");
+}
+
 void write_command_log(std::string_view compile_command) {
   file_ptr log(platform::open_for_writing("__drosk__.log"));
   if (!log) return;

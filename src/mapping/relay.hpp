@@ -12,6 +12,11 @@ namespace drosk {
 // CR LF.
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out);
 
+// Takes an earlier run's __stderr__.log out of the way before the compile command runs, so that
+// the relay shows only what this run's compile wrote, or nothing and "Can't open". Ends the run
+// with "Can't unlink" when it stays.
+void remove_earlier_capture();
+
 // Writes the compile command text to __drosk__.log with no line end after it. A log that cannot be
 // written is skipped.
 void write_command_log(std::string_view compile_command);

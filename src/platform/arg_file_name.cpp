@@ -1,20 +1,55 @@
 #include "platform/arg_file_name.hpp"
 
 namespace drosk {
+namespace {
 
-std::optional<std::string> arg_file_in_line(std::string_view line) {
-  for (std::size_t at = line.find('@'); at != std::string_view::npos; at = line.find('@', at + 1)) {
-    if (at == 0 || line[at - 1] == ' ') {
-      std::string_view rest = line.substr(at + 1);
-      return std::string(rest.substr(0, rest.find(' ')));
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::vector<std::string> split_arguments(std::string_view line, lead_byte_test lead_byte) {
+  std::vector<std::string> args;
+  std::size_t i = 0;
+  for (;;) {
+    while (i < line.size() && is_blank(line[i])) ++i;
+    if (i == line.size()) return args;
+    std::string& arg = args.emplace_back();
+    bool quoted = false;
+    while (i < line.size() && (quoted || !is_blank(line[i]))) {
+      std::size_t backslashes = line.find_first_not_of('\\', i);
+      if (backslashes == std::string_view::npos) backslashes = line.size();
+      std::size_t count = backslashes - i;
+      i = backslashes;
+      if (i == line.size() || line[i] != '"') {
+        arg.append(count, '\\');
+        if (i == line.size() || (!quoted && is_blank(line[i]))) break;
+        if (lead_byte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) arg += line[i++];
+        arg += line[i++];
+        continue;
+      }
+      arg.append(count / 2, '\\');
+      if (count % 2 == 1) {
+        arg += '"';
+      } else if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        arg += '"';
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+      ++i;
     }
   }
-  return std::nullopt;
+}
+
+std::optional<std::string> arg_file_in_line(std::string_view line, lead_byte_test lead_byte) {
+  return arg_file_in_list(split_arguments(line, lead_byte));
 }
 
 std::optional<std::string> arg_file_in_list(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
-    if (arg.starts_with('@')) return arg.substr(1);
+    if (arg.starts_with('@') && !arg.starts_with("@@")) return arg.substr(1);
   }
   return std::nullopt;
 }

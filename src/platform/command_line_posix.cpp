@@ -8,7 +8,7 @@ std::vector<std::string> process_arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-std::string join_arguments(const std::vector<std::string>& args) {
+std::optional<std::string> join_arguments(const std::vector<std::string>& args) {
   return join_for_shell(args);
 }
 
@@ -18,6 +18,10 @@ std::string run_arguments_text(const std::vector<std::string>&) {
 
 std::vector<std::string> run_parameters(std::vector<std::string> args) {
   return args;
+}
+
+bool fits_processor(const std::string&) {
+  return true;
 }
 
 std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {

@@ -40,6 +40,13 @@ void give_attributes(std::FILE* file, const file_attributes& attributes);
 
 bool remove_file(const std::string& name);
 
+// Takes a regular file out of the way of a new one that a command is to create under its name:
+// removes it (on Windows renames it to a unique name beside it first, since a file that another
+// program holds open with delete sharing keeps its name until closed), or else empties it in
+// place. Anything else under the name (a link, a FIFO, a device, a directory) is left as it is.
+// False when a regular file stays with its content.
+bool clear_old_file(const std::string& name);
+
 // Puts the file `from` in the place of the file `to` in one step: whenever it stops, `to` names
 // either the old file or the new one. On failure both stay as they were.
 bool replace_file(const std::string& from, const std::string& to);

@@ -103,6 +103,17 @@ bool remove_file(const std::string& name) {
   return unlink(name.c_str()) == 0;
 }
 
+bool clear_old_file(const std::string& name) {
+  struct stat info;
+  if (lstat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  // A process still writing into the old file (an orphan of a killed run) goes on doing so unseen.
+  if (unlink(name.c_str()) == 0) return true;
+  int fd = open_regular(name, O_WRONLY | O_NOFOLLOW, 0, info);
+  bool emptied = fd != -1 && ftruncate(fd, 0) == 0;
+  if (fd != -1) close(fd);
+  return emptied;
+}
+
 bool replace_file(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0;
 }

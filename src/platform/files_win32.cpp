@@ -2,6 +2,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <string>
+
 #include "platform/files.hpp"
 
 namespace drosk::platform {
@@ -85,6 +87,26 @@ void give_attributes(std::FILE* file, const file_attributes& attributes) {
 
 bool remove_file(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
+}
+
+bool clear_old_file(const std::string& name) {
+  DWORD kind = GetFileAttributesA(name.c_str());
+  if (kind == INVALID_FILE_ATTRIBUTES ||
+      (kind & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return true;
+  std::string aside = name + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                      std::to_string(GetTickCount64()) + ".old";
+  if (MoveFileExA(name.c_str(), aside.c_str(), 0)) {
+    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aside.c_str());
+    return true;
+  }
+  HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
 }
 
 // One rename over the old file. A read-only file is not replaced, as it could not be deleted (Wine

@@ -21,8 +21,8 @@ struct command_result {
 
 // Runs a command text through the command processor in the current directory, with drosk's
 // console and environment (plus `extra_environment`, a NAME=VALUE, when it is not empty), and
-// waits for it. `parameters` are handed to the processor apart from the text, as /bin/sh's
-// positional parameters ("$@"); Windows has none.
+// waits for it. `parameters` are handed to the processor apart from the text: as /bin/sh's
+// positional parameters ("$@"), or as cmd.exe's switches ahead of "/c".
 command_result run_command(const std::string& text, std::string_view extra_environment = {},
                            const std::vector<std::string>& parameters = {});
 

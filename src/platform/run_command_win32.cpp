@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/cmd_text.hpp"
 #include "platform/run_command.hpp"
 
 namespace drosk::platform {
@@ -89,12 +90,15 @@ BOOL WINAPI let_the_command_handle_it(DWORD) {
 
 void prepare_commands() {}
 
-// The processor's command line is the text itself: cmd.exe takes at most 8,191 characters.
+// The processor's command line: its name, the parameters as its switches, and the text after
+// "/c " (or "/s /c ", quoted), as cmd_c_switch gives it.
 command_result run_command(const std::string& text, std::string_view extra_environment,
-                           const std::vector<std::string>&) {
+                           const std::vector<std::string>& parameters) {
   std::optional<std::string> processor = find_processor();
   if (!processor) return {-1, false};
-  std::string command_line = "\"" + *processor + "\" /c " + text;
+  std::string command_line = "\"" + *processor + "\" ";
+  for (const std::string& parameter : parameters) command_line += parameter + " ";
+  command_line += cmd_c_switch(text);
 
   // The extra variable is set in drosk's own environment only while the processor is started.
   std::string name;

@@ -132,13 +132,16 @@ class ArgFile(DroskCase):
         self.assertEqual(self.read("files.txt"), b'"pp/A.java"\r\n')
 
     def test_only_the_first_argument_file_is_rewritten(self):
+        # "@@At.java" is javac's way of naming the source file @At.java.
         self.write("other.txt", "src/B.java\n")
-        self.rewrite(b"src/A.java\n", "@files.txt", "@other.txt")
+        self.write("@At.java", "class src {}\n")
+        self.rewrite(b"src/A.java\n", "@@At.java", "@files.txt", "@other.txt")
         self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
         self.assertEqual(self.read("other.txt"), b"src/B.java\n")
+        self.assertEqual(self.read("@At.java"), b"class src {}\n")
 
-    @posix_only("one argument holds the blank (on Windows a blank ends the name, see test_windows)")
     def test_name_with_a_blank(self):
+        # On Windows the caller quotes it: "@my files.txt".
         self.rewrite(b"src/A.java\n", "@my files.txt", name="my files.txt")
         self.assertEqual(self.read("my files.txt"), b"pp/A.java\r\n")
 

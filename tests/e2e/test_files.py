@@ -1,11 +1,12 @@
-"""Argument files and drosk's own files that are not plain files, and what the rewrite keeps."""
+"""Argument files and drosk's own files that are not plain files, what the rewrite keeps, and an
+earlier run's capture that the shell cannot write."""
 import os
 import shutil
 import stat
 import subprocess
 import unittest
 
-from drosk_case import DroskCase
+from drosk_case import DROSK, DroskCase
 
 NOBODY = 65534
 
@@ -112,6 +113,48 @@ class OwnFilesThatAreFIFOs(DroskCase):
             os.close(reader)
         self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("__drosk__.log")).st_mode))
         self.assertEqual(self.received("javac"), ["pp/A.java"])
+
+
+class EarlierCapture(DroskCase):
+    def setUp(self):
+        super().setUp()
+        self.write("messages", b"pp/A.java:1: this run\n")
+        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--exit", "1",
+                                 "--"))
+        self.write("__stderr__.log", b"pp/A.java:1: an earlier run\n")
+
+    def as_unprivileged_user(self):
+        """Popen arguments that run drosk as a user to whom a read-only file is read-only: root's
+        shell would write into it anyway."""
+        if os.geteuid() != 0:
+            return {}
+        user = dict(user=NOBODY, group=NOBODY, extra_groups=[])
+        try:
+            tried = subprocess.run([DROSK], cwd="/", capture_output=True, **user)
+        except OSError as e:
+            self.skipTest("no unprivileged user can run drosk here: %s" % e)
+        if tried.stderr != b"javac commandline not found":
+            self.skipTest("no unprivileged user can run drosk here: %r" % tried.stderr)
+        for name in os.listdir(self.dir):
+            os.chown(self.path(name), NOBODY, NOBODY)
+        os.chown(self.dir, NOBODY, NOBODY)
+        return user
+
+    def test_a_read_only_capture_left_by_another_user_is_replaced(self):
+        os.chmod(self.path("__stderr__.log"), 0o444)
+        user = self.as_unprivileged_user()
+        os.chown(self.path("__stderr__.log"), 0, 0)
+        run = self.drosk("src/A.java", **user)
+        self.assertEqual((run.status, run.stderr), (1, b"src/A.java:1: this run\r\n"))
+        self.assertEqual(self.received("javac"), ["pp/A.java"])
+
+    def test_a_capture_that_stays_runs_no_compile(self):
+        if not set_immutable(self.path("__stderr__.log"), True):
+            self.skipTest("no immutable files here")
+        self.addCleanup(set_immutable, self.path("__stderr__.log"), False)
+        self.assertFailed(self.drosk("src/A.java"), b"__stderr__.log: Can't unlink")
+        self.assertIsNone(self.received("javac"))
+        self.assertFalse(self.exists("__drosk__.log"))
 
 
 if __name__ == "__main__":

@@ -8,10 +8,13 @@ import threading
 import time
 import unittest
 
-from drosk_case import DROSK, FAKE_CMD, WINE, DroskCase, windows_only, windows_path
+from drosk_case import DROSK, FAKE_CMD, STUB, WINE, DroskCase, windows_only, windows_path
 
 EXE = windows_path(DROSK)
+CMD = "C:\\windows\\system32\\cmd.exe"  # Windows' own; under Wine, Wine's
 CAPTURE = " 2>__stderr__.log||EXIT 1"
+TOO_LONG = (b"drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
+            b"arguments in an @file")
 
 
 @windows_only("the command line of a Windows process is one string")
@@ -22,8 +25,8 @@ class CommandLine(DroskCase):
         self.ini(javac=self.javac)
 
     def assertCompiled(self, run, args, received):
-        """The run handed the processor `args` as the argument string, and the compiler, whose C
-        runtime splits it, got `received`."""
+        """The run handed the processor `args` as the argument string, escaped for cmd.exe, and
+        the compiler, whose C runtime splits it, got `received`."""
         self.assertEqual((run.status, run.stderr), (0, b""))
         self.assertEqual(self.read("__drosk__.log"), (self.javac + " " + args + CAPTURE).encode())
         self.assertEqual(self.received("javac"), received)
@@ -63,35 +66,38 @@ class CommandLine(DroskCase):
 
     def test_argument_string_passes_verbatim(self):
         args = '-d  "out dir"\t-J-Dx="a b"   c^d "" -g  '
-        self.assertCompiled(self.drosk_line(EXE + " " + args), args,
+        self.assertCompiled(self.drosk_line(EXE + " " + args),
+                            '-d  ^"out dir^"\t-J-Dx=^"a b^"   c^^d ^"^" -g  ',
                             ["-d", "out dir", "-J-Dx=a b", "c^d", "", "-g"])
 
     def test_rewrite_keeps_the_quotes_and_blanks_as_typed(self):
         self.ini(javac=self.javac, build="my pp")
         run = self.drosk_line(EXE + ' -g  "src\\A.java"  -sourcepath src')
-        self.assertCompiled(run, '-g  "my pp\\A.java"  -sourcepath my pp',
+        self.assertCompiled(run, '-g  ^"my pp\\A.java^"  -sourcepath my pp',
                             ["-g", "my pp\\A.java", "-sourcepath", "my", "pp"])
 
     def test_command_log_holds_the_argument_string_as_typed(self):
         self.ini(javac="javac")
         self.drosk("-g", "src/A.java", "a b")
         self.assertEqual(self.read("__drosk__.log"),
-                         b'javac -g pp/A.java "a b" 2>__stderr__.log||EXIT 1')
+                         b'javac -g pp/A.java ^"a b^" 2>__stderr__.log||EXIT 1')
 
 
 @windows_only("argument files named in a verbatim line; Windows file names and semantics")
 class ArgFile(DroskCase):
-    def test_named_after_a_blank_or_at_the_start_up_to_the_next_blank(self):
+    def test_the_first_argument_with_a_single_at_as_the_c_runtime_splits_them(self):
         self.ini()
-        for name in ("my", "my files.txt", "list", "b"):
-            self.write(name, "src/A.java\n")
-        run = self.drosk_line(EXE + " -g @my files.txt")
-        self.assertEqual(run.status, 0)
-        self.assertEqual(self.read("my"), b"pp/A.java\r\n")
-        self.assertEqual(self.read("my files.txt"), b"src/A.java\n")
-        self.assertEqual(self.drosk_line(EXE + ' -J-Dx=a@b "@q" @list').status, 0)
-        self.assertEqual(self.read("list"), b"pp/A.java\r\n")
-        self.assertEqual(self.read("b"), b"src/A.java\n")
+        names = ("my", "my files.txt", "list", "q", "b", "@b")
+        for args, name in ((" -g @my files.txt", "my"), (' -d out "@my files.txt"', "my files.txt"),
+                           (' -d out @"my files.txt"', "my files.txt"),
+                           (' -J-Dx=a@b @@b\t"@q" @list', "q")):
+            with self.subTest(args=args):
+                for each in names:
+                    self.write(each, "src/A.java\n")
+                self.assertEqual(self.drosk_line(EXE + args).status, 0)
+                for each in names:
+                    self.assertEqual(self.read(each), b"pp/A.java\r\n" if each == name
+                                     else b"src/A.java\n", each)
 
     def test_backslashes_and_drive_letters(self):
         self.ini(javac=self.stub("--record", "javac", "--copy-arg-file", "seen", "--err-file",
@@ -215,9 +221,110 @@ class CommandProcessor(ProcessorCase):
                     self.drosk_line(EXE + " A.java", env={"COMSPEC": None, "PATH": path}))
 
 
+@windows_only("what cmd.exe can take")
+class CommandsCmdCannotTake(DroskCase):
+    def test_the_limit_counts_the_carets_and_comes_before_the_argument_file(self):
+        self.ini()
+        javac = self.stub("--record", "javac", "--")
+        fill = 8191 - len(javac + " @files.txt &" + CAPTURE) - 1  # "&" is handed as "^&"
+        for extra, fits in ((0, True), (1, False)):
+            with self.subTest(length=8191 + extra):
+                self.write("files.txt", "src/A.java\n")
+                run = self.drosk_line(EXE + " @files.txt &" + "x" * (fill + extra))
+                if fits:
+                    self.assertEqual((run.status, run.stderr), (0, b""))
+                    self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+                    self.assertEqual(len(self.read("__drosk__.log")), 8191)
+                    continue
+                self.assertFailed(run, TOO_LONG)
+                self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        for name in ("__drosk__.log", "pre.argv"):
+            os.remove(self.path(name))
+        self.ini(preprocess=self.stub("--record", "pre", "x" * 8200))
+        self.assertFailed(self.drosk("A.java"),
+                          b"drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)")
+        self.assertIsNone(self.received("pre"))
+        self.assertFalse(self.exists("__drosk__.log"))
+
+    def test_a_line_break_in_the_arguments_runs_nothing(self):
+        self.ini()
+        self.write("files.txt", "src/A.java\n")
+        for line_break in ("\n", "\r"):
+            with self.subTest(line_break=line_break):
+                self.assertFailed(self.drosk_line(EXE + " @files.txt" + line_break + "-g"),
+                                  b"drosk: Line break in the arguments; pass them in an @file")
+                self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+                self.assertIsNone(self.received("javac"))
+
+
+@windows_only("cmd.exe itself")
+class RealCommandProcessor(DroskCase):
+    """drosk with cmd.exe as its processor, Wine's own under Wine, where the stand-in cannot show
+    what cmd.exe does with drosk's texts. Wine 8.0's cmd.exe runs both sides of "||", so there a
+    preprocess that is a program always fails and every compile ends with status 1: the preprocess
+    is a batch file that ends cmd.exe itself, and the cases check what the compiler received and
+    what was relayed, never the compile's status."""
+
+    def setUp(self):
+        super().setUp()
+        self.write("pre.bat", b"@echo ran> pre.ran\r\n@exit 0\r\n")
+        self.preprocess = windows_path(self.path("pre.bat"))
+
+    def drosk_cmd(self, args):
+        return self.drosk_line(EXE + " " + args, env={"COMSPEC": CMD})
+
+    def test_arguments_reach_the_compiler_as_written(self):
+        javac = self.stub("--record-line", "javac", "--copy-arg-file", "seen", "--err-file",
+                          "messages", "--")
+        self.ini(preprocess=self.preprocess, javac=javac)
+        self.write("messages", b"pp\\R&D\\A.java:1: error\n")
+        self.write("my files.txt", b"src\\B.java\n")
+        args = '-d out src\\R&D\\A.java "@my files.txt" -J-Dx=a^b a|b a>b (x) -J-Dx="a'
+        run = self.drosk_cmd(args)
+        self.assertEqual(self.read("pre.ran").strip(), b"ran")
+        self.assertEqual(self.read("javac.line").rstrip(b" "),
+                         (javac + " " + args.replace("src", "pp")).encode())
+        self.assertEqual(self.read("seen"), b"pp\\B.java\r\n")
+        self.assertEqual(run.stderr, b"src\\R&D\\A.java:1: error\r\n")
+
+    def test_quoted_command_paths_with_blanks_and_parentheses(self):
+        # Where a JDK installs by default. The stand-in runs no batch file.
+        folder = self.path("Program Files (x86)")
+        os.mkdir(folder)
+        shutil.copy(STUB, os.path.join(folder, "stub.exe"))
+        shutil.copy(self.path("pre.bat"), folder)
+        stub = '"%s"' % windows_path(os.path.join(folder, "stub.exe"))
+        batch = '"%s"' % windows_path(os.path.join(folder, "pre.bat"))
+        fake = windows_path(FAKE_CMD)
+        for comspec, preprocess, ran in ((CMD, batch, "pre.ran"),
+                                         (fake, stub + " --record pre", "pre.argv")):
+            with self.subTest(comspec=comspec):
+                self.ini(preprocess=preprocess, javac=stub + " --record javac --")
+                self.drosk_line(EXE + ' -d "out dir" A.java', env={"COMSPEC": comspec})
+                self.assertTrue(self.exists(ran))
+                self.assertEqual(self.received("javac"), ["-d", "out dir", "A.java"])
+                os.remove(self.path("javac.argv"))
+
+    def test_a_compile_command_over_the_limit_runs_nothing(self):
+        self.ini(preprocess=self.preprocess)
+        self.write("files.txt", "src/A.java\n")
+        names = " ".join("src\\Name%05d.java" % i for i in range(600))
+        self.assertFailed(self.drosk_cmd("@files.txt " + names), TOO_LONG)
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertFalse(self.exists("__drosk__.log"))
+
+    def test_a_compile_that_cmd_exe_cannot_start_relays_no_earlier_capture(self):
+        javac = self.stub("--record", "javac", "--") + " <no.txt"  # cmd.exe cannot redirect
+        self.ini(preprocess=self.preprocess, javac=javac)
+        self.write("__stderr__.log", b"pp/A.java:1: error from an earlier run\n")
+        run = self.drosk_cmd("src/A.java")
+        self.assertTrue(run.stderr.endswith(b"__stderr__.log: Can't open "), run.stderr)
+        self.assertIsNone(self.received("javac"))
+
+
 @windows_only("exit statuses beyond one byte")
 class ExitStatus(ProcessorCase):
-    def test_no_processor_for_the_compile_gives_minus_1(self):
+    def test_no_processor_for_the_compile_relays_no_earlier_capture(self):
         # The preprocess command puts an unstartable CMD.EXE where the compile command's search
         # looks first.
         env = {"COMSPEC": None, "PATH": self.processor_in("good")}
@@ -232,13 +339,11 @@ class ExitStatus(ProcessorCase):
 
         os.remove(self.path("CMD.EXE"))
         self.write("__stderr__.log", b"pp/A.java:1: error from an earlier run\n")
-        run = self.drosk_line(EXE + " -g src/A.java", env=env)
-        self.assertEqual((run.status, run.stderr),
-                         (-1, b"src/A.java:1: error from an earlier run\r\n"))
+        self.assertFailed(self.drosk_line(EXE + " -g src/A.java", env=env),
+                          b"__stderr__.log: Can't open ")
 
     def test_the_processor_status_is_the_exit_status_whole(self):
-        self.ini(javac="EXIT 300")
-        self.write("__stderr__.log", b"")
+        self.ini(javac="EXIT 300")  # the processor creates the capture before it ends
         self.assertEqual(self.drosk("A.java").status, 300)
 
 

@@ -2,6 +2,7 @@
 // come first; everything after them (or after "--") is what drosk handed it.
 //
 //   --record NAME         write the handed arguments to NAME.argv, each followed by a NUL byte
+//   --record-line NAME    Windows: write the raw command line (GetCommandLineA) to NAME.line
 //   --copy-arg-file NAME  copy the argument file (the first handed "@name") to NAME, byte for byte
 //   --out TEXT            write TEXT and a line end to standard output
 //   --err-file FILE       copy FILE to standard error, byte for byte
@@ -26,6 +27,9 @@
 
 #ifdef __unix__
 #include <unistd.h>
+#endif
+#ifdef _WIN32
+#include <windows.h>
 #endif
 
 namespace {
@@ -66,7 +70,7 @@ std::string signal_lines() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string record, copy_arg_file, out, err_file, fds, remove, signals, read_line;
+  std::string record, record_line, copy_arg_file, out, err_file, fds, remove, signals, read_line;
   int status = 0, kill_signal = 0;
   double sleep_seconds = 0;
   int i = 1;
@@ -80,6 +84,8 @@ int main(int argc, char** argv) {
     std::string value = argv[++i];
     if (option == "--record") {
       record = value;
+    } else if (option == "--record-line") {
+      record_line = value;
     } else if (option == "--copy-arg-file") {
       copy_arg_file = value;
     } else if (option == "--out") {
@@ -112,6 +118,9 @@ int main(int argc, char** argv) {
     for (const std::string& arg : handed) bytes += arg + '\0';
     write_file(record + ".argv", bytes);
   }
+#ifdef _WIN32
+  if (!record_line.empty()) write_file(record_line + ".line", GetCommandLineA());
+#endif
   if (!copy_arg_file.empty()) {
     for (const std::string& arg : handed) {
       if (arg.rfind("@", 0) == 0) {
