@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "io/text_file.hpp"
+#include "platform/standard_error.hpp"
+#include "text/text_mode.hpp"
 
 namespace drosk {
 
@@ -34,7 +35,10 @@ std::string format_message(std::string_view format, std::initializer_list<messag
 }
 
 void fatal(std::string_view format, std::initializer_list<message_value> values) {
-  write_error_text(format_message(format, values));
+  std::string text;
+  append_crlf(text, format_message(format, values));
+  // A write error is ignored: a closed standard error must not cost the exit status.
+  platform::write_standard_error(text);
   std::exit(1);
 }
 

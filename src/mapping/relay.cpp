@@ -1,8 +1,8 @@
 #include "mapping/relay.hpp"
 
 #include "io/fatal.hpp"
+#include "io/file_ptr.hpp"
 #include "io/line_blocks.hpp"
-#include "io/text_file.hpp"
 #include "platform/files.hpp"
 #include "platform/standard_error.hpp"
 #include "text/replace_all.hpp"
@@ -12,14 +12,6 @@ namespace drosk {
 
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out) {
   append_replaced_crlf(settings.build, settings.source, lines, out);
-}
-
-void write_command_log(std::string_view compile_command) {
-  file_ptr log(platform::open_for_writing("__drosk__.log"));
-  if (!log) return;
-  std::string text;
-  append_crlf(text, compile_command);
-  write_bytes(log.get(), text);
 }
 
 void relay_compiler_errors(const Settings& settings) {

@@ -3,9 +3,8 @@
 #include <optional>
 
 #include "io/fatal.hpp"
+#include "io/file_ptr.hpp"
 #include "io/line_blocks.hpp"
-#include "io/text_file.hpp"
-#include "mapping/rewrite_arguments.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
 #include "text/replace_all.hpp"
@@ -24,6 +23,12 @@ void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::stri
     lines = scratch;
   }
   append_replaced_crlf(settings.source, settings.build, lines, out);
+}
+
+std::string temporary_name(const std::string& name) {
+  std::string temporary = name;
+  temporary.back() = temporary.back() == '_' ? '~' : '_';
+  return temporary;
 }
 
 void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings) {

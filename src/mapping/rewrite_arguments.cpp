@@ -17,10 +17,4 @@ std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
   return args;
 }
 
-std::string temporary_name(const std::string& name) {
-  std::string temporary = name;
-  temporary.back() = temporary.back() == '_' ? '~' : '_';
-  return temporary;
-}
-
 }  // namespace drosk

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "io/text_file.hpp"
+#include "io/file_ptr.hpp"
 
 namespace drosk {
 namespace {
