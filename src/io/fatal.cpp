@@ -12,22 +12,18 @@ std::string format_message(std::string_view format, std::initializer_list<messag
   std::string message;
   const message_value* next = values.begin();
   for (std::size_t i = 0; i < format.size(); ++i) {
-    char c = format[i];
-    if (c == '%' && i + 1 < format.size() && (format[i + 1] == 's' || format[i + 1] == 'd')) {
-      if (next != values.end()) {
-        if (const auto* text = std::get_if<std::string_view>(next)) {
-          message += *text;
-        } else {
-          message += std::to_string(std::get<long long>(*next));
-        }
-        ++next;
-      }
-      ++i;
-    } else if (c == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+    std::string_view two = format.substr(i, 2);
+    if (two != "%s" && two != "%d" && two != "%%") {
+      message += format[i];
+      continue;
+    }
+    ++i;
+    if (two == "%%") {
       message += '%';
-      ++i;
-    } else {
-      message += c;
+    } else if (next != values.end()) {
+      const auto* text = std::get_if<std::string_view>(next);
+      message += text ? std::string(*text) : std::to_string(std::get<long long>(*next));
+      ++next;
     }
   }
   if (message.size() > message_limit) message.resize(message_limit);
