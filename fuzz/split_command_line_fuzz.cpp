@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/split_command_line.hpp"
 #include "fuzz_support.hpp"
 #include "platform/arg_file_name.hpp"
+#include "platform/split_command_line.hpp"
 
 namespace {
 
