@@ -13,10 +13,7 @@ std::optional<std::string_view> line_blocks::next() {
     if (buffer_.size() - kept_ < block_size) buffer_.resize(kept_ + block_size);
     char* fresh = buffer_.data() + kept_;
     std::size_t got = std::fread(fresh, 1, block_size, in_);
-    if (got < block_size && std::ferror(in_)) {
-      failed_ = true;
-      return std::nullopt;
-    }
+    if (got < block_size && std::ferror(in_)) return std::nullopt;
     kept_read kept = keep_read(fresh, got, mode_);
     ended_ = got < block_size || kept.stopped;
     std::size_t last_lf = std::string_view(fresh, kept.size).rfind('\n');

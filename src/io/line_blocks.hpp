@@ -25,8 +25,8 @@ class line_blocks {
 
   // The next lines; none at the end of the file or on a read error.
   std::optional<std::string_view> next();
-  // Whether reading stopped at a read error.
-  bool failed() const { return failed_; }
+  // Whether reading stopped at a read error; asked while the file is open.
+  bool failed() const { return std::ferror(in_) != 0; }
 
  private:
   std::FILE* in_;
@@ -37,7 +37,6 @@ class line_blocks {
   std::size_t kept_ = 0;
   std::size_t handed_ = 0;
   bool ended_ = false;
-  bool failed_ = false;
 };
 
 }  // namespace drosk

@@ -6,7 +6,6 @@
 #include "platform/files.hpp"
 #include "platform/standard_error.hpp"
 #include "text/replace_all.hpp"
-#include "text/text_mode.hpp"
 
 namespace drosk {
 

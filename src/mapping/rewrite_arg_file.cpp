@@ -52,8 +52,8 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
     written = write_bytes(out.get(), lines);
     if (!written) break;
   }
-  in.reset();
   bool read = !blocks.failed();
+  in.reset();
   // Only the complete copy, about to take the argument file's place, is as readable as that was.
   if (read && written) platform::give_attributes(out.get(), attributes);
   written = std::fclose(out.release()) == 0 && written;
