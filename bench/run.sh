@@ -48,10 +48,8 @@ need_package hyperfine hyperfine
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 echo "== building in $build"
-# A build directory of its own needs no tests; one that exists keeps its settings.
-fresh=()
-[ -f "$build/CMakeCache.txt" ] || fresh=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROSK_TESTS=OFF)
-cmake -S "$repo" -B "$build" "${fresh[@]}" -DDROSK_BENCHMARKS=ON >/dev/null
+# The bench preset's settings, in the build directory given.
+(cd "$repo" && cmake --preset bench -B "$build" >/dev/null)
 cmake --build "$build" --target drosk drosk_benchmarks drosk_minimal_run -j2 >/dev/null
 drosk=$build/drosk
 minimal_run=$build/bench/drosk_minimal_run

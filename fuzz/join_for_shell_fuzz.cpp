@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/shell_quote.hpp"
 #include "fuzz_support.hpp"
+#include "platform/shell_quote.hpp"
 
 namespace {
 

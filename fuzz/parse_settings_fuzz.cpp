@@ -33,8 +33,7 @@ bool is_refusal(const std::string& report) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace drosk;
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  Settings settings;
-  std::string report = parse_settings(text, settings);
+  auto [settings, report] = parse_settings(text);
   if (!report.empty()) {
     fuzz::require(is_refusal(report), "a refusal that is not one of the reader's messages");
     return 0;
@@ -60,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lines += line + '\n';
   }
   if (!fits) return 0;
-  Settings again;
-  fuzz::require(parse_settings(lines, again).empty(), "accepted settings, written out, refused");
+  auto [again, refusal] = parse_settings(lines);
+  fuzz::require(refusal.empty(), "accepted settings, written out, refused");
   fuzz::require(again.preprocess == settings.preprocess && again.javac == settings.javac &&
                     again.source == settings.source && again.build == settings.build,
                 "accepted settings, written out, read back different");

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "fuzz_support.hpp"
-#include "text/replace_all.hpp"
 #include "support/reference_replace.hpp"
+#include "text/replace_all.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace drosk;

@@ -8,6 +8,7 @@
 #include "driver/command_texts.hpp"
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
+#include "mapping/command_log.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "io/text_file.hpp"
+#include "platform/standard_error.hpp"
+#include "text/text_mode.hpp"
 
 namespace drosk {
 
@@ -11,22 +12,18 @@ std::string format_message(std::string_view format, std::initializer_list<messag
   std::string message;
   const message_value* next = values.begin();
   for (std::size_t i = 0; i < format.size(); ++i) {
-    char c = format[i];
-    if (c == '%' && i + 1 < format.size() && (format[i + 1] == 's' || format[i + 1] == 'd')) {
-      if (next != values.end()) {
-        if (const auto* text = std::get_if<std::string_view>(next)) {
-          message += *text;
-        } else {
-          message += std::to_string(std::get<long long>(*next));
-        }
-        ++next;
-      }
-      ++i;
-    } else if (c == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+    std::string_view two = format.substr(i, 2);
+    if (two != "%s" && two != "%d" && two != "%%") {
+      message += format[i];
+      continue;
+    }
+    ++i;
+    if (two == "%%") {
       message += '%';
-      ++i;
-    } else {
-      message += c;
+    } else if (next != values.end()) {
+      const auto* text = std::get_if<std::string_view>(next);
+      message += text ? std::string(*text) : std::to_string(std::get<long long>(*next));
+      ++next;
     }
   }
   if (message.size() > message_limit) message.resize(message_limit);
@@ -34,7 +31,10 @@ std::string format_message(std::string_view format, std::initializer_list<messag
 }
 
 void fatal(std::string_view format, std::initializer_list<message_value> values) {
-  write_error_text(format_message(format, values));
+  std::string text;
+  append_crlf(text, format_message(format, values));
+  // A write error is ignored: a closed standard error must not cost the exit status.
+  platform::write_standard_error(text);
   std::exit(1);
 }
 

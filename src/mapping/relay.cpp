@@ -1,12 +1,11 @@
 #include "mapping/relay.hpp"
 
 #include "io/fatal.hpp"
-#include "io/map_file_lines.hpp"
-#include "io/text_file.hpp"
+#include "io/file_ptr.hpp"
+#include "io/line_blocks.hpp"
 #include "platform/files.hpp"
 #include "platform/standard_error.hpp"
 #include "text/replace_all.hpp"
-#include "text/text_mode.hpp"
 
 namespace drosk {
 
@@ -18,27 +17,21 @@ void remove_earlier_capture() {
   if (!platform::clear_old_file("__stderr__.log")) fatal("__stderr__.log: Can't unlink");
 }
 
-void write_command_log(std::string_view compile_command) {
-  file_ptr log(platform::open_for_writing("__drosk__.log"));
-  if (!log) return;
-  std::string text;
-  append_crlf(text, compile_command);
-  write_bytes(log.get(), text);
-}
-
 void relay_compiler_errors(const Settings& settings) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
   // The blank at the end is part of the message, as tools that match it know it.
   if (!in) fatal("__stderr__.log: Can't open ");
-  std::string relayed_lines;
   // Carriage returns are dropped, but a Ctrl-Z is carried on: javac quotes source lines, which may
   // hold one, and every message after it would be lost. A write error ends the relay but is not
   // reported: a closed standard error must not cost the exit status.
-  lines_mapped relayed = map_file_lines(
-      in.get(), read_mode::text_past_eof, relayed_lines,
-      [&](auto lines, auto& out) { map_message_lines(lines, settings, out); },
-      platform::write_standard_error);
-  if (!relayed.read) fatal("__stderr__.log: Can't read");
+  line_blocks blocks(in.get(), read_mode::text_past_eof);
+  std::string relayed;
+  while (auto lines = blocks.next()) {
+    relayed.clear();
+    map_message_lines(*lines, settings, relayed);
+    if (!platform::write_standard_error(relayed)) break;
+  }
+  if (blocks.failed()) fatal("__stderr__.log: Can't read");
 }
 
 }  // namespace drosk

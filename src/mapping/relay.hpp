@@ -17,10 +17,6 @@ void map_message_lines(std::string_view lines, const Settings& settings, std::st
 // with "Can't unlink" when it stays.
 void remove_earlier_capture();
 
-// Writes the compile command text to __drosk__.log with no line end after it. A log that cannot be
-// written is skipped.
-void write_command_log(std::string_view compile_command);
-
 // Copies __stderr__.log to standard error, mapped back to the source tree.
 void relay_compiler_errors(const Settings& settings);
 

@@ -3,9 +3,8 @@
 #include <optional>
 
 #include "io/fatal.hpp"
-#include "io/map_file_lines.hpp"
-#include "io/text_file.hpp"
-#include "mapping/rewrite_arguments.hpp"
+#include "io/file_ptr.hpp"
+#include "io/line_blocks.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
 #include "text/replace_all.hpp"
@@ -26,6 +25,12 @@ void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::stri
   append_replaced_crlf(settings.source, settings.build, lines, out);
 }
 
+std::string temporary_name(const std::string& name) {
+  std::string temporary = name;
+  temporary.back() = temporary.back() == '_' ? '~' : '_';
+  return temporary;
+}
+
 void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings) {
   std::optional<std::string> name = platform::find_arg_file(args);
   if (!name) return;
@@ -38,16 +43,20 @@ void rewrite_arg_file(const std::vector<std::string>& args, const Settings& sett
   file_ptr out(platform::create_temporary(temporary));
   if (!out) fatal("%s: Can't open", {temporary});
 
-  std::string scratch, rewritten_lines;
-  lines_mapped rewritten = map_file_lines(
-      in.get(), read_mode::bytes, rewritten_lines,
-      [&](auto raw, auto& lines) { rewrite_arg_lines(raw, settings, scratch, lines); },
-      [&](std::string_view lines) { return write_bytes(out.get(), lines); });
+  line_blocks blocks(in.get(), read_mode::bytes);
+  std::string scratch, lines;
+  bool written = true;
+  while (auto raw = blocks.next()) {
+    lines.clear();
+    rewrite_arg_lines(*raw, settings, scratch, lines);
+    written = write_bytes(out.get(), lines);
+    if (!written) break;
+  }
+  bool read = !blocks.failed();
   in.reset();
-  bool read = rewritten.read;
   // Only the complete copy, about to take the argument file's place, is as readable as that was.
-  if (read && rewritten.written) platform::give_attributes(out.get(), attributes);
-  bool written = std::fclose(out.release()) == 0 && rewritten.written;
+  if (read && written) platform::give_attributes(out.get(), attributes);
+  written = std::fclose(out.release()) == 0 && written;
   if (!read || !written) {
     platform::remove_file(temporary);
     if (!read) fatal("%s: Can't read", {*name});

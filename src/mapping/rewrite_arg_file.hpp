@@ -14,6 +14,10 @@ namespace drosk {
 void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::string& scratch,
                        std::string& out);
 
+// Where the argument file is written before it takes the file's place: the name with its last
+// character made "_", or "~" when it already is "_". `name` is not empty.
+std::string temporary_name(const std::string& name);
+
 // Rewrites the argument file that the arguments name, in place, through a temporary file that
 // takes its place only once it is complete. Does nothing when no argument file is named; every
 // failure ends the run through fatal, with the argument file as it was.

@@ -8,19 +8,11 @@ namespace drosk {
 
 std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
                                            const Settings& settings) {
-  bool mentions_java = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
-    return arg.find(".java") != std::string::npos;
-  });
-  if (mentions_java) {
+  auto mentions_java = [](std::string_view arg) { return arg.find(".java") != arg.npos; };
+  if (std::ranges::any_of(args, mentions_java)) {
     for (std::string& arg : args) replace_all(settings.source, settings.build, arg);
   }
   return args;
-}
-
-std::string temporary_name(const std::string& name) {
-  std::string temporary = name;
-  temporary.back() = temporary.back() == '_' ? '~' : '_';
-  return temporary;
 }
 
 }  // namespace drosk

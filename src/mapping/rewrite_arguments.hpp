@@ -11,8 +11,4 @@ namespace drosk {
 // the arguments stay as they are.
 std::vector<std::string> rewrite_arguments(std::vector<std::string> args, const Settings& settings);
 
-// Where the argument file is written before it takes the file's place: the name with its last
-// character made "_", or "~" when it already is "_". `name` is not empty.
-std::string temporary_name(const std::string& name);
-
 }  // namespace drosk

@@ -22,7 +22,8 @@ struct key {
 
 }  // namespace
 
-std::string parse_settings(std::string_view text, Settings& settings) {
+parsed_settings parse_settings(std::string_view text) {
+  Settings settings;
   // Tried in this order, each as a prefix of the line.
   std::array<key, 4> keys{{
       {"preprocess=", &Settings::preprocess, false},
@@ -46,7 +47,7 @@ std::string parse_settings(std::string_view text, Settings& settings) {
     auto found = std::find_if(keys.begin(), keys.end(),
                               [&](const key& k) { return line.starts_with(k.prefix); });
     if (found == keys.end() || found->seen) {
-      return "drosk.ini:" + std::to_string(line_number) + ": Error";
+      return {{}, "drosk.ini:" + std::to_string(line_number) + ": Error"};
     }
     found->seen = true;
     // A value ends at its first NUL: the commands are handed on as terminated strings, and what
@@ -60,17 +61,13 @@ std::string parse_settings(std::string_view text, Settings& settings) {
   if (!preprocess.seen) report += "drosk.ini: preprocess=NULL\n";
   if (!build.seen) report += "drosk.ini: build=NULL\n";
   if (!source.seen) report += "drosk.ini: source=NULL\n";
-  return report;
+  return {settings, report};
 }
 
 Settings read_settings() {
-  std::string text;
-  std::string_view complaint = read_text_file("drosk.ini", text);
-  if (!complaint.empty()) fatal("%s: %s", {"drosk.ini", complaint});
-  Settings settings;
-  std::string refusal = parse_settings(text, settings);
-  if (!refusal.empty()) fatal("%s", {refusal});
-  return settings;
+  parsed_settings parsed = parse_settings(read_text_file("drosk.ini"));
+  if (!parsed.refusal.empty()) fatal("%s", {parsed.refusal});
+  return parsed.settings;
 }
 
 }  // namespace drosk

@@ -7,10 +7,15 @@
 
 namespace drosk {
 
+// What the text of drosk.ini gives: its settings, or the message to report.
+struct parsed_settings {
+  Settings settings;
+  std::string refusal;  // empty when the text is accepted
+};
+
 // Judges the text of drosk.ini, already read in text mode (carriage returns dropped, cut at the
-// first Ctrl-Z). Returns the empty string when the text is accepted and `settings` is filled,
-// otherwise the message to report.
-std::string parse_settings(std::string_view text, Settings& settings);
+// first Ctrl-Z).
+parsed_settings parse_settings(std::string_view text);
 
 // Reads drosk.ini from the current directory and returns its settings; a missing, unreadable or
 // refused file ends the run through fatal.

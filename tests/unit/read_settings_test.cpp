@@ -8,14 +8,13 @@ namespace drosk {
 namespace {
 
 std::string refusal(std::string_view text) {
-  Settings settings;
-  return parse_settings(text, settings);
+  return parse_settings(text).refusal;
 }
 
 Settings accepted(std::string_view text) {
-  Settings settings;
-  EXPECT_EQ(parse_settings(text, settings), "");
-  return settings;
+  parsed_settings parsed = parse_settings(text);
+  EXPECT_EQ(parsed.refusal, "");
+  return parsed.settings;
 }
 
 TEST(ParseSettings, ValuesAreTakenVerbatim) {

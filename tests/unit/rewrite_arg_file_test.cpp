@@ -27,5 +27,12 @@ TEST(RewriteArgLines, KeepsEveryOtherByte) {
   EXPECT_EQ(rewritten("x\rsrc\n", {"p", "j", "src", ""}), "x\r\r\n");
 }
 
+TEST(TemporaryName, NeverEqualsTheName) {
+  EXPECT_EQ(temporary_name("files.txt"), "files.tx_");
+  EXPECT_EQ(temporary_name("list_"), "list~");
+  EXPECT_EQ(temporary_name("x"), "_");
+  EXPECT_EQ(temporary_name("_"), "~");
+}
+
 }  // namespace
 }  // namespace drosk

@@ -19,12 +19,5 @@ TEST(RewriteArguments, OnlyWhenAJavaFileIsMentioned) {
   EXPECT_EQ(rewrite_arguments({R"(src\A.JAVA)"}, src_to_pp), args{R"(src\A.JAVA)"});
 }
 
-TEST(TemporaryName, NeverEqualsTheName) {
-  EXPECT_EQ(temporary_name("files.txt"), "files.tx_");
-  EXPECT_EQ(temporary_name("list_"), "list~");
-  EXPECT_EQ(temporary_name("x"), "_");
-  EXPECT_EQ(temporary_name("_"), "~");
-}
-
 }  // namespace
 }  // namespace drosk
