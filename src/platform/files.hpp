@@ -11,7 +11,9 @@ namespace drosk::platform {
 // replaced, so no file opened later takes its place; a broken pipe becomes a write error).
 void prepare_process();
 
-// Opens an existing file for reading; nullptr when it cannot be opened or is a directory.
+// Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else
+// (a directory, a FIFO, a device), which is then never opened. A link to a regular file is
+// followed.
 std::FILE* open_for_reading(const std::string& name);
 
 // What a rewritten file takes over from the file it replaces, as the platform gives it: the mode,

@@ -19,17 +19,6 @@ void prepare_process() {
   signal(SIGXFSZ, SIG_IGN);
 }
 
-std::FILE* open_for_reading(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (!file) return nullptr;
-  struct stat info;
-  if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return nullptr;
-  }
-  return file;
-}
-
 namespace {
 
 // Opens without blocking (opening a FIFO waits for its other end) and keeps the descriptor only
@@ -52,6 +41,13 @@ std::FILE* stream(int fd, const char* mode) {
 }
 
 }  // namespace
+
+std::FILE* open_for_reading(const std::string& name) {
+  // Looked at first, as below: a FIFO would block the open, and a device could be read forever.
+  struct stat info;
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+}
 
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
   // Looked at before it is opened: opening a FIFO blocks, and opening a device acts on it. The open

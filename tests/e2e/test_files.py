@@ -113,6 +113,24 @@ class OwnFilesThatAreFIFOs(DroskCase):
         self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("__drosk__.log")).st_mode))
         self.assertEqual(self.received("javac"), ["pp/A.java"])
 
+    def test_a_drosk_ini_that_is_no_regular_file_cannot_be_opened(self):
+        # A FIFO would block the run for good, /dev/zero feed it without end; a link to a regular
+        # file is read.
+        self.ini()
+        os.rename(self.path("drosk.ini"), self.path("settings"))
+        os.mkfifo(self.path("fifo"))
+        for target in (self.path("fifo"), "/dev/zero", "settings"):
+            with self.subTest(target=target):
+                if self.exists("drosk.ini"):
+                    os.remove(self.path("drosk.ini"))
+                os.symlink(target, self.path("drosk.ini"))
+                run = self.drosk("src/A.java")
+                if target == "settings":
+                    self.assertEqual((run.status, run.stderr), (0, b""))
+                else:
+                    self.assertFailed(run, b"drosk.ini: Can't open")
+                    self.assertIsNone(self.received("pre"))
+
 
 if __name__ == "__main__":
     unittest.main()
