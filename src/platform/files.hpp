@@ -25,7 +25,8 @@ struct file_attributes {
 };
 
 // Opens an existing regular file for reading and gives its attributes; nullptr when it cannot be
-// opened or is anything else (a directory, a FIFO, a device), which is then never opened.
+// opened or is anything else (a directory, a FIFO, a device), which is then never opened, or when
+// its name passes through a descriptor link (/dev/stdin, /dev/fd/N).
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes);
 
 // Creates or empties a regular file for writing; nullptr on failure, or when the name stands for

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
 
 namespace drosk::platform {
@@ -50,6 +51,8 @@ std::FILE* open_for_reading(const std::string& name) {
 }
 
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
+  // The compiler would read the descriptor, and the name be replaced in vain or lead elsewhere.
+  if (through_descriptor_link(name)) return nullptr;
   // Looked at before it is opened: opening a FIFO blocks, and opening a device acts on it. The open
   // file is looked at again, in case another file took the name in between.
   struct stat info;

@@ -48,6 +48,22 @@ class ArgumentFilesThatAreNotRegularFiles(DroskCase):
             os.close(writer)
 
 
+    @unittest.skipUnless(os.path.exists("/proc/self/fd/0"), "needs Linux's /proc")
+    def test_a_descriptor_link_is_refused_and_stays(self):
+        # As @/dev/stdin with standard input from a file: the compiler would read the descriptor,
+        # not a file put in the link's place.
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        os.symlink("/proc/self/fd/0", self.path("stdin"))
+        with open(self.path("files.txt"), "rb") as list_file:
+            run = self.drosk("@stdin", stdin=list_file)
+        self.assertFailed(run, b"stdin: Can't open")
+        self.assertEqual(os.readlink(self.path("stdin")), "/proc/self/fd/0")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertFalse(self.exists("stdi_"))
+        self.assertIsNone(self.received("javac"))
+
+
 class TheRewriteKeepsTheFile(DroskCase):
     def test_mode_owner_and_group_are_kept(self):
         self.ini()
