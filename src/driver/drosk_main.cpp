@@ -7,6 +7,7 @@
 #include "driver/command_texts.hpp"
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
+#include "mapping/capture_space.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
@@ -52,6 +53,7 @@ int run_stages(int argc, char** argv) {
   int status = platform::run_command(run_text, compile_mark, parameters).status;
 
   write_command_log(compile_command);
+  check_capture_space(status);
   relay_compiler_errors(settings);
   return status;
 }

@@ -43,6 +43,11 @@ void give_attributes(std::FILE* file, const file_attributes& attributes);
 
 bool remove_file(const std::string& name);
 
+// Whether a regular file, empty or missing, could not take one byte more for want of space (a full
+// file system, a used-up quota): the byte is appended, or the file created, and the file then put
+// back as it was. False where the platform does not tell.
+bool no_room_for(const std::string& name);
+
 // Puts the file `from` in the place of the file `to` in one step: whenever it stops, `to` names
 // either the old file or the new one. On failure both stay as they were.
 bool replace_file(const std::string& from, const std::string& to);

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
 
@@ -100,6 +102,23 @@ void give_attributes(std::FILE* file, const file_attributes& attributes) {
 
 bool remove_file(const std::string& name) {
   return unlink(name.c_str()) == 0;
+}
+
+bool no_room_for(const std::string& name) {
+  struct stat info;
+  bool missing = lstat(name.c_str(), &info) != 0;
+  if (!missing && (!S_ISREG(info.st_mode) || info.st_size > 0)) return false;
+  int flags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = open(name.c_str(), missing ? flags | O_CREAT | O_EXCL : flags, 0666);
+  if (fd == -1) return errno == ENOSPC || errno == EDQUOT;
+  bool full = write(fd, "", 1) != 1 && (errno == ENOSPC || errno == EDQUOT);
+  if (missing) {
+    unlink(name.c_str());
+  } else if (ftruncate(fd, 0) != 0) {
+    // Left with its one byte: a file system that took it takes the truncation too.
+  }
+  close(fd);
+  return full;
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
