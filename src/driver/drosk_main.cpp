@@ -32,7 +32,7 @@ int run_stages(int argc, char** argv) {
   // Runs in one directory take turns, to the end of the run: they share the build tree, the
   // argument file and the logs. The guards above come first, so that a drosk nested in this run
   // stops rather than waiting for this run's lock.
-  platform::file_lock turn("drosk.ini");
+  platform::directory_lock turn(directory, "drosk.ini");
 
   std::string preprocess_command = preprocess_command_text(settings.preprocess);
   platform::command_result preprocessed =
