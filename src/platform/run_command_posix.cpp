@@ -27,22 +27,40 @@ constexpr auto grace_period = std::chrono::seconds(5);
 // How long drosk then still waits for killed processes that no one reaps.
 constexpr auto reaping_time = std::chrono::seconds(1);
 
-// The signals that would end drosk while a command runs, and are passed on to a command in a group
-// of its own; the faults (SIGSEGV and the like) and the limits (SIGXCPU) are drosk's own.
+// The signals that would end drosk, passed on to a command in a group of its own; the faults
+// (SIGSEGV and the like) and the limits (SIGXCPU) are drosk's own.
 sigset_t cancelling;
-// Every signal whose disposition drosk changes for itself: the cancelling ones and these.
+// The other signals whose disposition drosk changes for itself.
 constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
 
 // What drosk inherited: which of the changed signals were ignored, and the signal mask.
 sigset_t inherited_ignored;
 sigset_t inherited_mask;
 
+// What a cancelling signal does, changed only while signals are blocked: it ends drosk, as at its
+// default action; or, while a command runs in a group of its own, it is noted to be passed on; or,
+// while a command runs in drosk's group at the terminal, SIGINT and SIGQUIT are left to the
+// command, as system() does.
+enum cancel_mode : sig_atomic_t { end_drosk, pass_on, leave_to_command };
+volatile sig_atomic_t mode = end_drosk;
+
 // The cancelling signals received while a command runs.
 sigset_t received;
 
-void note_signal(int sig) {
-  if (sig != SIGCHLD) sigaddset(&received, sig);
+void on_cancelling_signal(int sig) {
+  if (mode == pass_on) {
+    sigaddset(&received, sig);
+  } else if (mode == end_drosk || (sig != SIGINT && sig != SIGQUIT)) {
+    // Delivered again at its default action once the handler returns.
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigaction(sig, &action, nullptr);
+    raise(sig);
+  }
 }
+
+// SIGCHLD only ends the wait.
+void wake(int) {}
 
 sigset_t cancelling_signals() {
   sigset_t set;
@@ -60,10 +78,6 @@ sigset_t cancelling_signals() {
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaddset(&set, sig);
 #endif
   return set;
-}
-
-bool changed(int sig) {
-  return sigismember(&cancelling, sig) == 1 || std::ranges::count(other_changed_signals, sig) > 0;
 }
 
 void set_action(int sig, void (*handler)(int), int flags = 0, struct sigaction* old = nullptr) {
@@ -126,12 +140,12 @@ void take_terminal_back(pid_t group) {
 }
 
 // The child's part between vfork and exec, in drosk's memory, so system calls only: every signal
-// as drosk inherited it (a handler of drosk's would not survive the exec anyway), then /bin/sh.
-// Signals stay blocked until the dispositions are right, so none reaches a handler here.
+// as drosk inherited it, then /bin/sh. The exec gives drosk's handlers their default back; those
+// that drosk ignores are set here. A cancelling signal that reaches the child before the exec (one
+// sent to the new group) is handled as drosk would handle it.
 [[noreturn]] void start_processor(char* const* argv, char* const* env, bool own_group,
                                   volatile int* error) {
-  for (int sig = 1; sig < NSIG; ++sig) {
-    if (!changed(sig)) continue;
+  for (int sig : other_changed_signals) {
     struct sigaction action {};
     action.sa_handler = sigismember(&inherited_ignored, sig) ? SIG_IGN : SIG_DFL;
     sigaction(sig, &action, nullptr);
@@ -206,17 +220,24 @@ command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
 }  // namespace
 
 void prepare_commands() {
+  // Blocked meanwhile, so that an inherited-ignored signal never meets the handler.
+  sigset_t all;
+  sigfillset(&all);
+  sigprocmask(SIG_SETMASK, &all, &inherited_mask);
   cancelling = cancelling_signals();
   sigemptyset(&inherited_ignored);
   for (int sig = 1; sig < NSIG; ++sig) {
+    bool cancels = sigismember(&cancelling, sig) == 1;
+    if (!cancels && std::ranges::count(other_changed_signals, sig) == 0) continue;
     struct sigaction action {};
-    if (!changed(sig)) continue;
-    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
-      sigaddset(&inherited_ignored, sig);
-    }
+    if (cancels) set_action(sig, on_cancelling_signal, 0, &action);
+    if (!cancels) sigaction(sig, nullptr, &action);
+    if (action.sa_handler != SIG_IGN) continue;
+    sigaddset(&inherited_ignored, sig);
+    if (cancels) signal(sig, SIG_IGN);
   }
-  sigprocmask(SIG_SETMASK, nullptr, &inherited_mask);
   signal(SIGCHLD, SIG_DFL);
+  sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
 }
 
 command_result run_command(const std::string& text, std::string_view extra_environment,
@@ -254,21 +275,11 @@ command_result run_command(const std::string& text, std::string_view extra_envir
   sigset_t all;
   sigfillset(&all);
   sigprocmask(SIG_SETMASK, &all, &saved_mask);
-  struct sigaction saved[NSIG];
-  struct sigaction saved_child;
-  for (int sig = 1; sig < NSIG; ++sig) {
-    if (sigismember(&cancelling, sig) != 1) continue;
-    sigaction(sig, nullptr, &saved[sig]);
-    if (sigismember(&inherited_ignored, sig)) continue;
-    if (own_group) {
-      set_action(sig, note_signal);
-    } else if (sig == SIGINT || sig == SIGQUIT) {
-      set_action(sig, SIG_IGN);
-    }
-  }
-  // Stops too wake the wait: a command in a group of its own is followed when it stops.
-  set_action(SIGCHLD, note_signal, 0, &saved_child);
+  mode = own_group ? pass_on : leave_to_command;
   sigemptyset(&received);
+  // Stops too wake the wait: a command in a group of its own is followed when it stops.
+  struct sigaction saved_child;
+  set_action(SIGCHLD, wake, 0, &saved_child);
 
   // Not posix_spawn: glibc's leaves signals of its own ignored in the command.
   volatile int exec_error = 0;
@@ -283,9 +294,7 @@ command_result run_command(const std::string& text, std::string_view extra_envir
     sigdelset(&wait_mask, SIGCHLD);
     result = wait_for(pid, own_group ? pid : 0, wait_mask);
   }
-  for (int sig = 1; sig < NSIG; ++sig) {
-    if (sigismember(&cancelling, sig) == 1) sigaction(sig, &saved[sig], nullptr);
-  }
+  mode = end_drosk;
   sigaction(SIGCHLD, &saved_child, nullptr);
   sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
   return result;
