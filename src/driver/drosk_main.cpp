@@ -8,6 +8,7 @@
 #include "driver/command_texts.hpp"
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
+#include "mapping/capture_space.hpp"
 #include "mapping/command_log.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
@@ -33,7 +34,7 @@ int run_stages(int argc, char** argv) {
   // Runs in one directory take turns, to the end of the run: they share the build tree, the
   // argument file and the logs. The guards above come first, so that a drosk nested in this run
   // stops rather than waiting for this run's lock.
-  platform::file_lock turn("drosk.ini");
+  platform::directory_lock turn(directory, "drosk.ini");
 
   std::string preprocess_command = preprocess_command_text(settings.preprocess);
   if (!platform::fits_processor(preprocess_command))
@@ -65,6 +66,7 @@ int run_stages(int argc, char** argv) {
   int status = platform::run_command(run_text, compile_mark, parameters).status;
 
   write_command_log(compile_command);
+  check_capture_space(status);
   relay_compiler_errors(settings);
   return status;
 }

@@ -11,7 +11,9 @@ namespace drosk::platform {
 // replaced, so no file opened later takes its place; a broken pipe becomes a write error).
 void prepare_process();
 
-// Opens an existing file for reading; nullptr when it cannot be opened or is a directory.
+// Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else
+// (a directory, a FIFO, a device), which is then never opened. A link to a regular file is
+// followed.
 std::FILE* open_for_reading(const std::string& name);
 
 // What a rewritten file takes over from the file it replaces, as the platform gives it: the mode,
@@ -23,7 +25,8 @@ struct file_attributes {
 };
 
 // Opens an existing regular file for reading and gives its attributes; nullptr when it cannot be
-// opened or is anything else (a directory, a FIFO, a device), which is then never opened.
+// opened or is anything else (a directory, a FIFO, a device), which is then never opened, or when
+// its name passes through a descriptor link (/dev/stdin, /dev/fd/N).
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes);
 
 // Creates or empties a regular file for writing; nullptr on failure, or when the name stands for
@@ -46,6 +49,11 @@ bool remove_file(const std::string& name);
 // place. Anything else under the name (a link, a FIFO, a device, a directory) is left as it is.
 // False when a regular file stays with its content.
 bool clear_old_file(const std::string& name);
+
+// Whether a regular file, empty or missing, could not take one byte more for want of space (a full
+// file system, a used-up quota): the byte is appended, or the file created, and the file then put
+// back as it was. False where the platform does not tell.
+bool no_room_for(const std::string& name);
 
 // Puts the file `from` in the place of the file `to` in one step: whenever it stops, `to` names
 // either the old file or the new one. On failure both stay as they were.

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
 
 namespace drosk::platform {
@@ -17,17 +20,6 @@ void prepare_process() {
   // A broken standard error or a file-size limit becomes a write error that drosk handles.
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
-}
-
-std::FILE* open_for_reading(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (!file) return nullptr;
-  struct stat info;
-  if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return nullptr;
-  }
-  return file;
 }
 
 namespace {
@@ -53,7 +45,16 @@ std::FILE* stream(int fd, const char* mode) {
 
 }  // namespace
 
+std::FILE* open_for_reading(const std::string& name) {
+  // Looked at first, as below: a FIFO would block the open, and a device could be read forever.
+  struct stat info;
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+}
+
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
+  // The compiler would read the descriptor, and the name be replaced in vain or lead elsewhere.
+  if (through_descriptor_link(name)) return nullptr;
   // Looked at before it is opened: opening a FIFO blocks, and opening a device acts on it. The open
   // file is looked at again, in case another file took the name in between.
   struct stat info;
@@ -112,6 +113,23 @@ bool clear_old_file(const std::string& name) {
   bool emptied = fd != -1 && ftruncate(fd, 0) == 0;
   if (fd != -1) close(fd);
   return emptied;
+}
+
+bool no_room_for(const std::string& name) {
+  struct stat info;
+  bool missing = lstat(name.c_str(), &info) != 0;
+  if (!missing && (!S_ISREG(info.st_mode) || info.st_size > 0)) return false;
+  int flags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = open(name.c_str(), missing ? flags | O_CREAT | O_EXCL : flags, 0666);
+  if (fd == -1) return errno == ENOSPC || errno == EDQUOT;
+  bool full = write(fd, "", 1) != 1 && (errno == ENOSPC || errno == EDQUOT);
+  if (missing) {
+    unlink(name.c_str());
+  } else if (ftruncate(fd, 0) != 0) {
+    // Left with its one byte: a file system that took it takes the truncation too.
+  }
+  close(fd);
+  return full;
 }
 
 bool replace_file(const std::string& from, const std::string& to) {

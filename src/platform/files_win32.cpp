@@ -109,6 +109,11 @@ bool clear_old_file(const std::string& name) {
   return true;
 }
 
+// Not told on Windows.
+bool no_room_for(const std::string&) {
+  return false;
+}
+
 // One rename over the old file. A read-only file is not replaced, as it could not be deleted (Wine
 // would replace it).
 bool replace_file(const std::string& from, const std::string& to) {

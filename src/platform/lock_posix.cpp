@@ -17,31 +17,35 @@ int lock_exclusively(int fd) {
   return 0;
 }
 
-}  // namespace
-
-file_lock::file_lock(const std::string& name) : handle_(-1) {
-  // O_NONBLOCK: a FIFO in the file's place must not keep the open waiting for a writer.
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = open(name.c_str(), O_RDONLY | flags);
-  if (fd == -1) return;
-  int error = lock_exclusively(fd);
-  if (error == EBADF) {
-    // NFS locks a file only through a descriptor open for writing; nothing is written.
-    close(fd);
-    fd = open(name.c_str(), O_RDWR | flags);
-    if (fd == -1) return;
-    error = lock_exclusively(fd);
-  }
-  // ENOLCK, EOPNOTSUPP, EINVAL and the like: no locks here, so the run goes on without one.
-  if (error != 0) {
-    close(fd);
-    return;
-  }
-  handle_ = fd;
+// The descriptor, once locked; -1 and closed otherwise.
+int locked(int fd) {
+  if (fd == -1 || lock_exclusively(fd) == 0) return fd;
+  close(fd);
+  return -1;
 }
 
-file_lock::~file_lock() {
-  if (handle_ != -1) close(static_cast<int>(handle_));
+}  // namespace
+
+directory_lock::directory_lock(const std::string&, const std::string& settings_file) {
+  int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int error = fd == -1 ? errno : lock_exclusively(fd);
+  if (error == 0) {
+    directory_ = fd;
+    return;
+  }
+  if (fd != -1) close(fd);
+  // NFS locks only through a descriptor open for writing (EBADF), which a directory never is;
+  // elsewhere a file system without such locks says ENOLCK, EOPNOTSUPP or EINVAL; a directory
+  // may not be readable (EACCES). Nothing is written to the file.
+  if (error == EBADF || error == ENOLCK || error == EOPNOTSUPP || error == EINVAL ||
+      error == EACCES) {
+    file_ = locked(open(settings_file.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  }
+}
+
+directory_lock::~directory_lock() {
+  if (directory_ != -1) close(static_cast<int>(directory_));
+  if (file_ != -1) close(static_cast<int>(file_));
 }
 
 }  // namespace drosk::platform

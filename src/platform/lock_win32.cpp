@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h.
+#include <sddl.h>
 
 #include "platform/lock.hpp"
 
@@ -14,31 +16,65 @@ OVERLAPPED locked_range() {
   return range;
 }
 
-}  // namespace
-
-file_lock::file_lock(const std::string& name) : handle_(-1) {
-  // Shared for reading, writing and deleting, so that an editor can still save the file; no
-  // security attributes, so the handle is not inherited by the commands.
+// The file's byte-range lock, waited for; INVALID_HANDLE_VALUE where there is none. Shared for
+// reading, writing and deleting, so that an editor can still save the file.
+HANDLE lock_file(const std::string& name) {
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (file == INVALID_HANDLE_VALUE) return file;
   OVERLAPPED range = locked_range();
-  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) {
-    // No locks on this file system: the run goes on without one.
-    CloseHandle(file);
-    return;
-  }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
+  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) return file;
+  CloseHandle(file);  // no locks on this file system
+  return INVALID_HANDLE_VALUE;
 }
 
-file_lock::~file_lock() {
-  if (handle_ == -1) return;
-  HANDLE file = reinterpret_cast<HANDLE>(handle_);
-  // Closing alone releases the lock only some time later.
-  OVERLAPPED range = locked_range();
-  UnlockFileEx(file, 0, 1, 0, &range);
-  CloseHandle(file);
+// The directory's mutex, waited for and owned; nullptr where it cannot be had (another user's
+// that refuses access, say). Global\ makes runs in different logon sessions take turns. Every
+// user may wait on it, and so take it, nothing more; the handle is not inherited.
+HANDLE lock_mutex(const std::string& directory_id) {
+  if (directory_id.empty()) return nullptr;
+  // Everyone: SYNCHRONIZE and MUTEX_MODIFY_STATE.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100001;;;WD)",
+                                                            SDDL_REVISION_1, &descriptor, nullptr))
+    return nullptr;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  std::string name = "Global\\drosk-" + directory_id;
+  HANDLE mutex = CreateMutexExA(&attributes, name.c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+  LocalFree(descriptor);
+  if (!mutex) return nullptr;
+  // Abandoned by a run that ended without releasing it: owned now all the same.
+  DWORD waited = WaitForSingleObject(mutex, INFINITE);
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  CloseHandle(mutex);
+  return nullptr;
+}
+
+}  // namespace
+
+directory_lock::directory_lock(const std::string& directory_id, const std::string& settings_file) {
+  HANDLE mutex = lock_mutex(directory_id);
+  if (mutex) directory_ = reinterpret_cast<std::intptr_t>(mutex);
+  // Runs from other machines see only the file's lock.
+  if (mutex && GetDriveTypeA(nullptr) != DRIVE_REMOTE) return;
+  HANDLE file = lock_file(settings_file);
+  if (file != INVALID_HANDLE_VALUE) file_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+directory_lock::~directory_lock() {
+  if (file_ != -1) {
+    HANDLE file = reinterpret_cast<HANDLE>(file_);
+    // Closing alone releases the lock only some time later.
+    OVERLAPPED range = locked_range();
+    UnlockFileEx(file, 0, 1, 0, &range);
+    CloseHandle(file);
+  }
+  if (directory_ != -1) {
+    HANDLE mutex = reinterpret_cast<HANDLE>(directory_);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
 }
 
 }  // namespace drosk::platform

@@ -4,9 +4,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <iterator>
 #include <vector>
 
 #include "platform/run_command.hpp"
@@ -22,31 +22,62 @@ using clock = std::chrono::steady_clock;
 // the shell ahead of the text and is not part of it.
 constexpr std::string_view exit_command = "EXIT() { exit $1; }; ";
 
-// The signals that would end drosk while a command runs, and every signal whose disposition drosk
-// changes for itself.
-constexpr int cancelling_signals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
-constexpr int changed_signals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ, SIGCHLD};
-
 // How long a command's processes get to end after a signal is passed on, before SIGKILL.
 constexpr auto grace_period = std::chrono::seconds(5);
 // How long drosk then still waits for killed processes that no one reaps.
 constexpr auto reaping_time = std::chrono::seconds(1);
 
+// The signals that would end drosk, passed on to a command in a group of its own; the faults
+// (SIGSEGV and the like) and the limits (SIGXCPU) are drosk's own.
+sigset_t cancelling;
+// The other signals whose disposition drosk changes for itself.
+constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
+
 // What drosk inherited: which of the changed signals were ignored, and the signal mask.
 sigset_t inherited_ignored;
 sigset_t inherited_mask;
 
-// The cancelling signals received while a command runs, one bit each.
-volatile sig_atomic_t received = 0;
+// What a cancelling signal does, changed only while signals are blocked: it ends drosk, as at its
+// default action; or, while a command runs in a group of its own, it is noted to be passed on; or,
+// while a command runs in drosk's group at the terminal, SIGINT and SIGQUIT are left to the
+// command, as system() does.
+enum cancel_mode : sig_atomic_t { end_drosk, pass_on, leave_to_command };
+volatile sig_atomic_t mode = end_drosk;
 
-void note_signal(int sig) {
-  if (sig != SIGCHLD) received = received | (1 << sig);
+// The cancelling signals received while a command runs.
+sigset_t received;
+
+void on_cancelling_signal(int sig) {
+  if (mode == pass_on) {
+    sigaddset(&received, sig);
+  } else if (mode == end_drosk || (sig != SIGINT && sig != SIGQUIT)) {
+    // Delivered again at its default action once the handler returns.
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigaction(sig, &action, nullptr);
+    raise(sig);
+  }
 }
 
-int take_received() {
-  int signals = received;
-  received = 0;
-  return signals;
+// SIGCHLD only ends the wait.
+void wake(int) {}
+
+sigset_t cancelling_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig :
+       {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGIO}) {
+    sigaddset(&set, sig);
+  }
+#ifdef __linux__
+  sigaddset(&set, SIGPWR);
+  sigaddset(&set, SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+  // From the C library's own first: glibc keeps 32 and 33 for its threads.
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaddset(&set, sig);
+#endif
+  return set;
 }
 
 void set_action(int sig, void (*handler)(int), int flags = 0, struct sigaction* old = nullptr) {
@@ -72,12 +103,49 @@ bool in_terminal_foreground() {
   return foreground;
 }
 
+// Stops drosk with `sig` at its default action, as the terminal stops a process, and returns once
+// drosk is continued. Signals are blocked on entry and on return.
+void stop_self(int sig) {
+  struct sigaction old {};
+  set_action(sig, SIG_DFL, 0, &old);
+  raise(sig);  // pending until unblocked below
+  sigset_t only;
+  sigfillset(&only);
+  sigdelset(&only, sig);
+  sigprocmask(SIG_SETMASK, &only, nullptr);
+  block_all();
+  sigaction(sig, &old, nullptr);
+}
+
+// The command's group stopped (it read the terminal from the background, say): drosk stops with
+// the same signal, so that its job, the one the shell knows, shows stopped. Continued in its
+// terminal's foreground (fg), drosk hands the terminal to the command's group; in the foreground or
+// not (bg), it continues the group. SIGTTOU is blocked, so handing the terminal on never stops it.
+void follow_stop(pid_t group, int sig, bool& handed) {
+  stop_self(sig);
+  int terminal = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (terminal != -1) {
+    if (tcgetpgrp(terminal) == getpgrp() && tcsetpgrp(terminal, group) == 0) handed = true;
+    close(terminal);
+  }
+  killpg(group, SIGCONT);
+}
+
+// Takes the terminal back from the command's group, unless the shell has taken it meanwhile.
+void take_terminal_back(pid_t group) {
+  int terminal = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (terminal == -1) return;
+  if (tcgetpgrp(terminal) == group) tcsetpgrp(terminal, getpgrp());
+  close(terminal);
+}
+
 // The child's part between vfork and exec, in drosk's memory, so system calls only: every signal
-// as drosk inherited it (a handler of drosk's would not survive the exec anyway), then /bin/sh.
-// Signals stay blocked until the dispositions are right, so none reaches a handler here.
+// as drosk inherited it, then /bin/sh. The exec gives drosk's handlers their default back; those
+// that drosk ignores are set here. A cancelling signal that reaches the child before the exec (one
+// sent to the new group) is handled as drosk would handle it.
 [[noreturn]] void start_processor(char* const* argv, char* const* env, bool own_group,
                                   volatile int* error) {
-  for (int sig : changed_signals) {
+  for (int sig : other_changed_signals) {
     struct sigaction action {};
     action.sa_handler = sigismember(&inherited_ignored, sig) ? SIG_IGN : SIG_DFL;
     sigaction(sig, &action, nullptr);
@@ -89,34 +157,43 @@ bool in_terminal_foreground() {
   _exit(127);
 }
 
-// Waits for the processor. Where the command has a process group of its own, each cancelling
-// signal drosk receives meanwhile is passed on to that group; drosk then waits until no process of
-// the group is left, and ends those that remain after the grace period. Signals are blocked on
-// entry and stay so outside the waits, which unblock `wait_mask`.
+// Passes each cancelling signal received on to the group; the first one passed ends the run.
+void pass_on_received(pid_t group, int& passed, clock::time_point& kill_at) {
+  sigset_t signals = received;
+  sigemptyset(&received);
+  for (int sig = 1; sig < NSIG; ++sig) {
+    if (sigismember(&signals, sig) != 1) continue;
+    killpg(group, sig);
+    if (passed == 0) {
+      passed = sig;
+      kill_at = clock::now() + grace_period;
+    }
+  }
+}
+
+// Waits for the processor. Where the command has a process group of its own, drosk follows its
+// stops, and passes each cancelling signal it receives on to that group; drosk then waits until no
+// process of the group is left, and ends those that remain after the grace period. Signals are
+// blocked on entry and stay so outside the waits, which unblock `wait_mask`.
 command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
   int status = 0;
-  bool ended = false;
+  bool ended = false, lost = false, handed = false, killed = false;
   int passed = 0;
-  bool killed = false;
   clock::time_point kill_at, give_up_at;
-  for (;;) {
+  while (!lost) {
     if (!ended) {
-      pid_t got = waitpid(pid, &status, WNOHANG);
-      if (got == -1 && errno != EINTR) return {-1, false};
+      pid_t got = waitpid(pid, &status, WNOHANG | (group > 0 && passed == 0 ? WUNTRACED : 0));
+      lost = got == -1 && errno != EINTR;
+      if (got == pid && WIFSTOPPED(status)) {
+        follow_stop(group, WSTOPSIG(status), handed);
+        continue;
+      }
       ended = got == pid;
     }
-    int signals = group > 0 ? take_received() : 0;
-    for (int sig : cancelling_signals) {
-      if (!(signals & (1 << sig))) continue;
-      killpg(group, sig);
-      if (passed == 0) {
-        passed = sig;
-        kill_at = clock::now() + grace_period;
-      }
-    }
+    if (group > 0) pass_on_received(group, passed, kill_at);
     if (passed == 0) {
       if (ended) break;
-      sigsuspend(&wait_mask);  // until the processor ends or a signal comes
+      if (!lost) sigsuspend(&wait_mask);  // until the processor ends or a signal comes
       continue;
     }
     if (ended && killpg(group, 0) == -1 && errno == ESRCH) break;
@@ -132,6 +209,8 @@ command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
     nanosleep(&tick, nullptr);
     block_all();
   }
+  if (handed) take_terminal_back(group);
+  if (lost) return {-1, false};
   if (passed != 0) return {128 + passed, true};
   if (WIFEXITED(status)) return {WEXITSTATUS(status), false};
   if (WIFSIGNALED(status)) return {128 + WTERMSIG(status), false};
@@ -141,15 +220,24 @@ command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
 }  // namespace
 
 void prepare_commands() {
+  // Blocked meanwhile, so that an inherited-ignored signal never meets the handler.
+  sigset_t all;
+  sigfillset(&all);
+  sigprocmask(SIG_SETMASK, &all, &inherited_mask);
+  cancelling = cancelling_signals();
   sigemptyset(&inherited_ignored);
-  for (int sig : changed_signals) {
+  for (int sig = 1; sig < NSIG; ++sig) {
+    bool cancels = sigismember(&cancelling, sig) == 1;
+    if (!cancels && std::ranges::count(other_changed_signals, sig) == 0) continue;
     struct sigaction action {};
-    if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
-      sigaddset(&inherited_ignored, sig);
-    }
+    if (cancels) set_action(sig, on_cancelling_signal, 0, &action);
+    if (!cancels) sigaction(sig, nullptr, &action);
+    if (action.sa_handler != SIG_IGN) continue;
+    sigaddset(&inherited_ignored, sig);
+    if (cancels) signal(sig, SIG_IGN);
   }
-  sigprocmask(SIG_SETMASK, nullptr, &inherited_mask);
   signal(SIGCHLD, SIG_DFL);
+  sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
 }
 
 command_result run_command(const std::string& text, std::string_view extra_environment,
@@ -187,20 +275,11 @@ command_result run_command(const std::string& text, std::string_view extra_envir
   sigset_t all;
   sigfillset(&all);
   sigprocmask(SIG_SETMASK, &all, &saved_mask);
-  struct sigaction saved[std::size(cancelling_signals)];
+  mode = own_group ? pass_on : leave_to_command;
+  sigemptyset(&received);
+  // Stops too wake the wait: a command in a group of its own is followed when it stops.
   struct sigaction saved_child;
-  for (std::size_t i = 0; i < std::size(cancelling_signals); ++i) {
-    int sig = cancelling_signals[i];
-    sigaction(sig, nullptr, &saved[i]);
-    if (sigismember(&inherited_ignored, sig)) continue;
-    if (own_group) {
-      set_action(sig, note_signal);
-    } else if (sig == SIGINT || sig == SIGQUIT) {
-      set_action(sig, SIG_IGN);
-    }
-  }
-  set_action(SIGCHLD, note_signal, SA_NOCLDSTOP, &saved_child);
-  received = 0;
+  set_action(SIGCHLD, wake, 0, &saved_child);
 
   // Not posix_spawn: glibc's leaves signals of its own ignored in the command.
   volatile int exec_error = 0;
@@ -215,9 +294,7 @@ command_result run_command(const std::string& text, std::string_view extra_envir
     sigdelset(&wait_mask, SIGCHLD);
     result = wait_for(pid, own_group ? pid : 0, wait_mask);
   }
-  for (std::size_t i = 0; i < std::size(cancelling_signals); ++i) {
-    sigaction(cancelling_signals[i], &saved[i], nullptr);
-  }
+  mode = end_drosk;
   sigaction(SIGCHLD, &saved_child, nullptr);
   sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
   return result;

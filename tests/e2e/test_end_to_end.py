@@ -211,17 +211,6 @@ class ParallelRuns(DroskCase):
                              (n % 2, b"preprocessed\n", b"src/A%d.java:%d: error\r\n" % (n, n)))
 
 
-    def test_the_locked_file_stays_free_to_write_read_and_delete(self):
-        # As an editor would while a run holds the lock: save drosk.ini, read it, remove it.
-        self.write("next.ini", "preprocess=edited\n")
-        self.ini(preprocess=self.stub("--copy-arg-file", "drosk.ini", "--err-file", "drosk.ini",
-                                      "--delete", "drosk.ini", "--", "@next.ini"))
-        run = self.drosk("A.java")
-        self.assertEqual((run.status, run.stderr), (0, b"preprocess=edited\n"))
-        self.assertFalse(self.exists("drosk.ini"))
-        self.assertEqual(self.received("javac"), ["A.java"])
-
-
 class Relay(DroskCase):
     def compile_with_messages(self, messages, status=0, *args):
         self.write("messages", messages)

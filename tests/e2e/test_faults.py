@@ -199,6 +199,25 @@ class CommandsKilledBySignals(DroskCase):
                 self.assertTrue(self.exists("__drosk__.log"))
 
 
+class FullDisk(DroskCase):
+    def test_messages_lost_to_a_full_disk_are_no_silent_failure(self):
+        # A small tmpfs, filled up, in a mount namespace of the case's own: the compiler's
+        # messages cannot be captured.
+        if subprocess.run(["unshare", "--mount", "--map-root-user", "true"],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("needs root, or a user and mount namespace")
+        self.write("messages", b"pp/A.java:1: error: error while writing A\n")
+        self.ini(preprocess=self.stub("--exit", "0"),
+                 javac=self.stub("--err-file", self.path("messages"), "--exit", "1", "--"))
+        os.mkdir(self.path("full"))
+        script = ("mount -t tmpfs -o size=64k tmpfs full && cp drosk.ini full && "
+                  "{ cat /dev/zero >full/filler; } 2>/dev/null; cd full && exec \"$0\" A.java")
+        run = subprocess.run(["unshare", "--mount", "--map-root-user", "sh", "-c", script, DROSK],
+                             cwd=self.dir, stdin=subprocess.DEVNULL, capture_output=True,
+                             timeout=60)
+        self.assertEqual((run.returncode, run.stderr), (1, b"__stderr__.log: Can't write"))
+
+
 class CtrlC(DroskCase):
     def test_ctrl_c_during_the_compile(self):
         self.write("files.txt", b"src/A.java\n")

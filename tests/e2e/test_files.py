@@ -49,6 +49,22 @@ class ArgumentFilesThatAreNotRegularFiles(DroskCase):
             os.close(writer)
 
 
+    @unittest.skipUnless(os.path.exists("/proc/self/fd/0"), "needs Linux's /proc")
+    def test_a_descriptor_link_is_refused_and_stays(self):
+        # As @/dev/stdin with standard input from a file: the compiler would read the descriptor,
+        # not a file put in the link's place.
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        os.symlink("/proc/self/fd/0", self.path("stdin"))
+        with open(self.path("files.txt"), "rb") as list_file:
+            run = self.drosk("@stdin", stdin=list_file)
+        self.assertFailed(run, b"stdin: Can't open")
+        self.assertEqual(os.readlink(self.path("stdin")), "/proc/self/fd/0")
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
+        self.assertFalse(self.exists("stdi_"))
+        self.assertIsNone(self.received("javac"))
+
+
 class TheRewriteKeepsTheFile(DroskCase):
     def test_mode_owner_and_group_are_kept(self):
         self.ini()
@@ -113,6 +129,24 @@ class OwnFilesThatAreFIFOs(DroskCase):
             os.close(reader)
         self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("__drosk__.log")).st_mode))
         self.assertEqual(self.received("javac"), ["pp/A.java"])
+
+    def test_a_drosk_ini_that_is_no_regular_file_cannot_be_opened(self):
+        # A FIFO would block the run for good, /dev/zero feed it without end; a link to a regular
+        # file is read.
+        self.ini()
+        os.rename(self.path("drosk.ini"), self.path("settings"))
+        os.mkfifo(self.path("fifo"))
+        for target in (self.path("fifo"), "/dev/zero", "settings"):
+            with self.subTest(target=target):
+                if self.exists("drosk.ini"):
+                    os.remove(self.path("drosk.ini"))
+                os.symlink(target, self.path("drosk.ini"))
+                run = self.drosk("src/A.java")
+                if target == "settings":
+                    self.assertEqual((run.status, run.stderr), (0, b""))
+                else:
+                    self.assertFailed(run, b"drosk.ini: Can't open")
+                    self.assertIsNone(self.received("pre"))
 
 
 class EarlierCapture(DroskCase):

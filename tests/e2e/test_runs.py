@@ -94,6 +94,17 @@ class Lock(RunCase):
         self.assertIsNotNone(pid, "the daemon never started")
         os.kill(pid, 0)  # still running: the second run did not wait for it to end
 
+    def test_directories_that_share_one_drosk_ini_do_not_wait_for_each_other(self):
+        # The lock is the directory's: a's preprocess builds b through drosk, with b's drosk.ini a
+        # link to a's, while a's run holds its lock.
+        self.ini_in("a", "test ! -e is_a || (cd ../b && %s src/B.java)" % shlex.quote(DROSK))
+        self.write("a/is_a", b"")
+        os.makedirs(self.path("b"))
+        os.symlink("../a/drosk.ini", self.path("b/drosk.ini"))
+        self.assertEqual(self.run_in("a", "src/A.java"), (0, b"", b""))
+        self.assertEqual(self.received("b/javac"), ["pp/B.java"])
+        self.assertEqual(self.received("a/javac"), ["pp/A.java"])
+
     def daemon_pid(self):
         deadline = time.monotonic() + 10
         while not self.exists("daemon.pid") or not self.read("daemon.pid").endswith(b"\n"):

@@ -10,7 +10,10 @@ import unittest
 
 from drosk_case import DROSK, STUB, DroskCase
 
-CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT)
+# Among them the ones a build tool or `timeout` may send, and the C library's first and last
+# real-time signals.
+CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGALRM,
+              signal.SIGUSR1, signal.SIGUSR2, signal.SIGRTMIN, signal.SIGRTMAX)
 # Processes, their sessions and their signals are looked up in /proc.
 with_proc = unittest.skipUnless(os.path.exists("/proc/self/status"), "needs Linux's /proc")
 
@@ -163,15 +166,17 @@ class InheritedSignals(DroskCase):
         self.check_commands_get((signal.SIGCHLD,))
 
 
-def job_shell(argv, cwd, report):
-    """Runs in the terminal's session as its shell: starts argv as a foreground job with a process
-    group of its own, its output to files; after each stop, reports how many processes of the
-    session still run, and continues the job, as `fg` does; then reports the job's status."""
+def job_shell(argv, cwd, report, background=False):
+    """Runs in the terminal's session as its shell: starts argv as a foreground (or background) job
+    with a process group of its own, its output to files; after each stop, reports how many
+    processes of the session still run, and continues the job in the foreground, as `fg` does;
+    then reports the job's status."""
     signal.signal(signal.SIGTTOU, signal.SIG_IGN)  # handing the terminal on from the background
     job = os.fork()
     if job == 0:
         os.setpgid(0, 0)
-        os.tcsetpgrp(0, os.getpgrp())
+        if not background:
+            os.tcsetpgrp(0, os.getpgrp())
         signal.signal(signal.SIGTTOU, signal.SIG_DFL)
         os.chdir(cwd)
         for fd, name in ((1, "out"), (2, "err")):
@@ -181,7 +186,8 @@ def job_shell(argv, cwd, report):
         os.setpgid(job, job)
     except PermissionError:
         pass  # the job has run drosk already, in the group it made itself
-    os.tcsetpgrp(0, job)
+    if not background:
+        os.tcsetpgrp(0, job)
     with open(report, "w") as out:
         while True:
             _, status = os.waitpid(job, os.WUNTRACED)
@@ -215,14 +221,14 @@ def running_in_session():
 class AtATerminal(DroskCase):
     """drosk as a terminal's foreground job: the terminal's keys reach its command directly."""
 
-    def run_at_terminal(self, record, keys):
+    def run_at_terminal(self, record, keys, background=False):
         """Runs drosk at a pseudo-terminal, types `keys` once the stub has recorded `record`, and
         gives the job shell's report lines."""
         report = self.path("report")
         pid, terminal = pty.fork()
         if pid == 0:
             try:
-                job_shell([DROSK, "src/A.java"], self.dir, report)
+                job_shell([DROSK, "src/A.java"], self.dir, report, background)
             except BaseException as e:
                 with open(report, "a") as out:
                     out.write("job shell: %r\n" % e)
@@ -267,6 +273,14 @@ class AtATerminal(DroskCase):
             self.ini(javac=self.stub("--record", "javac", "--read-line", "line", "--"))
             self.assertEqual(self.run_at_terminal("javac", b"typed\n"), ["status 0"])
             self.assertEqual(self.read("line"), b"typed")
+
+    def test_a_background_job_stops_at_a_terminal_read_and_fg_continues_it(self):
+        # The command reads the terminal from the background: its group stops, and so does drosk,
+        # the job the shell knows; `fg` hands the terminal on to the command, which reads the line.
+        self.ini(javac=self.stub("--record", "javac", "--read-line", "line", "--"))
+        self.assertEqual(self.run_at_terminal("javac", b"typed\n", background=True),
+                         ["stopped, 0 running", "status 0"])
+        self.assertEqual(self.read("line"), b"typed")
 
 
 if __name__ == "__main__":
