@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_texts.hpp"
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
 #include "mapping/capture_space.hpp"
@@ -19,6 +18,7 @@
 #include "platform/lock.hpp"
 #include "platform/run_command.hpp"
 #include "settings/read_settings.hpp"
+#include "text/command_texts.hpp"
 
 namespace drosk {
 namespace {

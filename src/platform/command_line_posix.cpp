@@ -1,6 +1,6 @@
-#include "platform/arg_file_name.hpp"
 #include "platform/command_line.hpp"
-#include "platform/shell_quote.hpp"
+#include "text/arg_file_name.hpp"
+#include "text/shell_quote.hpp"
 
 namespace drosk::platform {
 

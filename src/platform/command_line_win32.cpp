@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "platform/arg_file_name.hpp"
-#include "platform/cmd_text.hpp"
 #include "platform/command_line.hpp"
-#include "platform/split_command_line.hpp"
+#include "text/arg_file_name.hpp"
+#include "text/cmd_text.hpp"
+#include "text/split_command_line.hpp"
 
 namespace drosk::platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/cmd_text.hpp"
+#include "text/cmd_text.hpp"
 #include "platform/run_command.hpp"
 
 namespace drosk::platform {
