@@ -3,17 +3,11 @@
 namespace drosk {
 
 std::string preprocess_command_text(std::string_view preprocess) {
-  std::string text(preprocess);
-  text += "||EXIT 1";
-  return text;
+  return std::string(preprocess).append("||EXIT 1");
 }
 
 std::string compile_command_text(std::string_view javac, std::string_view arguments) {
-  std::string text(javac);
-  text += ' ';
-  text += arguments;
-  text += " 2>__stderr__.log||EXIT 1";
-  return text;
+  return std::string(javac).append(" ").append(arguments).append(" 2>__stderr__.log||EXIT 1");
 }
 
 }  // namespace drosk
