@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "platform/shell_quote.hpp"
+#include "text/shell_quote.hpp"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "platform/arg_file_name.hpp"
-#include "platform/cmd_text.hpp"
-#include "platform/split_command_line.hpp"
+#include "text/arg_file_name.hpp"
+#include "text/cmd_text.hpp"
+#include "text/split_command_line.hpp"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_texts.hpp"
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
 #include "mapping/capture_space.hpp"
@@ -36,36 +35,28 @@ int run_stages(int argc, char** argv) {
   // stops rather than waiting for this run's lock.
   platform::directory_lock turn(directory, "drosk.ini");
 
-  std::string preprocess_command = preprocess_command_text(settings.preprocess);
-  if (!platform::fits_processor(preprocess_command))
+  std::optional<std::string> preprocess_command =
+      platform::make_preprocess_command(settings.preprocess);
+  if (!preprocess_command)
     fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
   platform::command_result preprocessed =
-      platform::run_command(preprocess_command, preprocess_mark(directory));
+      platform::run_command(*preprocess_command, preprocess_mark(directory));
   // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
   if (preprocessed.cancelled) return preprocessed.status;
   if (preprocessed.status != 0) fatal("Preprocess error.");
 
-  args = rewrite_arguments(std::move(args), settings);
-  // /bin/sh is handed the arguments as its positional parameters, past the limit of one string;
-  // the log keeps the text that /bin/sh would run as the same compile. cmd.exe is handed the text
-  // itself, which must fit it: checked before the argument file is rewritten, so that none is
-  // rewritten for a compile that cannot run.
-  std::optional<std::string> arguments = platform::join_arguments(args);
-  if (!arguments) fatal("drosk: Line break in the arguments; pass them in an @file");
-  std::string compile_command = compile_command_text(settings.javac, *arguments);
-  std::string run_text = compile_command_text(settings.javac, platform::run_arguments_text(args));
-  if (!platform::fits_processor(run_text))
-    fatal(
-        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
-        "arguments in an @file");
-  rewrite_arg_file(args, settings);
+  // Refused before the argument file is rewritten, so that none is rewritten for a compile that
+  // cannot run.
+  platform::compile_command compile =
+      platform::make_compile_command(settings.javac, rewrite_arguments(std::move(args), settings));
+  if (!compile.refusal.empty()) fatal("%s", {compile.refusal});
+  rewrite_arg_file(compile.arg_file, settings);
 
-  std::vector<std::string> parameters = platform::run_parameters(std::move(args));
   // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
   remove_earlier_capture();
-  int status = platform::run_command(run_text, compile_mark, parameters).status;
+  int status = platform::run_command(compile.run_text, compile_mark, compile.parameters).status;
 
-  write_command_log(compile_command);
+  write_command_log(compile.log_text);
   check_capture_space(status);
   relay_compiler_errors(settings);
   return status;

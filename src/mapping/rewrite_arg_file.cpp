@@ -5,7 +5,6 @@
 #include "io/fatal.hpp"
 #include "io/file_ptr.hpp"
 #include "io/line_blocks.hpp"
-#include "platform/command_line.hpp"
 #include "platform/files.hpp"
 #include "text/replace_all.hpp"
 #include "text/text_mode.hpp"
@@ -31,8 +30,7 @@ std::string temporary_name(const std::string& name) {
   return temporary;
 }
 
-void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings) {
-  std::optional<std::string> name = platform::find_arg_file(args);
+void rewrite_arg_file(const std::optional<std::string>& name, const Settings& settings) {
   if (!name) return;
   if (name->empty()) fatal("%s: Can't open", {*name});
   std::string temporary = temporary_name(*name);

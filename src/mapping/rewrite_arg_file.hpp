@@ -1,8 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "settings/settings.hpp"
 
@@ -18,9 +18,9 @@ void rewrite_arg_lines(std::string_view raw, const Settings& settings, std::stri
 // character made "_", or "~" when it already is "_". `name` is not empty.
 std::string temporary_name(const std::string& name);
 
-// Rewrites the argument file that the arguments name, in place, through a temporary file that
-// takes its place only once it is complete. Does nothing when no argument file is named; every
-// failure ends the run through fatal, with the argument file as it was.
-void rewrite_arg_file(const std::vector<std::string>& args, const Settings& settings);
+// Rewrites the argument file `name`, in place, through a temporary file that takes its place only
+// once it is complete. Does nothing when there is none; every failure ends the run through fatal,
+// with the argument file as it was.
+void rewrite_arg_file(const std::optional<std::string>& name, const Settings& settings);
 
 }  // namespace drosk

@@ -1,6 +1,7 @@
-#include "platform/arg_file_name.hpp"
 #include "platform/command_line.hpp"
-#include "platform/shell_quote.hpp"
+#include "text/arg_file_name.hpp"
+#include "text/command_texts.hpp"
+#include "text/shell_quote.hpp"
 
 namespace drosk::platform {
 
@@ -8,24 +9,17 @@ std::vector<std::string> process_arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-std::optional<std::string> join_arguments(const std::vector<std::string>& args) {
-  return join_for_shell(args);
+std::optional<std::string> make_preprocess_command(std::string_view preprocess) {
+  return preprocess_command_text(preprocess);
 }
 
-std::string run_arguments_text(const std::vector<std::string>&) {
-  return "\"$@\"";
-}
-
-std::vector<std::string> run_parameters(std::vector<std::string> args) {
-  return args;
-}
-
-bool fits_processor(const std::string&) {
-  return true;
-}
-
-std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {
-  return arg_file_in_list(args);
+compile_command make_compile_command(std::string_view javac, std::vector<std::string> args) {
+  compile_command command;
+  command.run_text = compile_command_text(javac, "\"$@\"");
+  command.log_text = compile_command_text(javac, join_for_shell(args));
+  command.arg_file = arg_file_in_list(args);
+  command.parameters = std::move(args);
+  return command;
 }
 
 }  // namespace drosk::platform

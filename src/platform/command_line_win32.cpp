@@ -1,15 +1,27 @@
 #include <windows.h>
 
-#include "platform/arg_file_name.hpp"
-#include "platform/cmd_text.hpp"
 #include "platform/command_line.hpp"
-#include "platform/split_command_line.hpp"
+#include "text/arg_file_name.hpp"
+#include "text/cmd_text.hpp"
+#include "text/command_texts.hpp"
+#include "text/split_command_line.hpp"
 
 namespace drosk::platform {
 namespace {
 
 bool ansi_lead_byte(unsigned char c) {
   return IsDBCSLeadByte(c) != 0;
+}
+
+// cmd.exe reads at most 8,191 UTF-16 units after "/c ", counted as the ANSI text converts to them.
+bool fits_cmd(const std::string& text) {
+  std::string c_switch = cmd_c_switch(text);
+  std::string_view command = cmd_c_text(c_switch);
+  if (command.empty()) return true;
+  int units =
+      MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), nullptr, 0);
+  std::size_t length = units > 0 ? static_cast<std::size_t>(units) : command.size();
+  return length <= 8191;
 }
 
 }  // namespace
@@ -22,32 +34,25 @@ std::vector<std::string> process_arguments(int, char**) {
   return {*args};
 }
 
-std::optional<std::string> join_arguments(const std::vector<std::string>& args) {
-  return escape_for_cmd(args.empty() ? std::string_view() : args.front(), ansi_lead_byte);
+std::optional<std::string> make_preprocess_command(std::string_view preprocess) {
+  std::string text = preprocess_command_text(preprocess);
+  if (!fits_cmd(text)) return std::nullopt;
+  return text;
 }
 
-std::string run_arguments_text(const std::vector<std::string>& args) {
-  return join_arguments(args).value_or("");
-}
-
-std::vector<std::string> run_parameters(std::vector<std::string>) {
-  return {"/V:OFF"};
-}
-
-// cmd.exe counts what it reads in UTF-16 units, as the ANSI text converts to them.
-bool fits_processor(const std::string& text) {
-  std::string c_switch = cmd_c_switch(text);
-  std::string_view command = cmd_c_text(c_switch);
-  if (command.empty()) return true;
-  int units =
-      MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), nullptr, 0);
-  std::size_t length = units > 0 ? static_cast<std::size_t>(units) : command.size();
-  return length <= 8191;
-}
-
-std::optional<std::string> find_arg_file(const std::vector<std::string>& args) {
-  if (args.empty()) return std::nullopt;
-  return arg_file_in_line(args.front(), ansi_lead_byte);
+compile_command make_compile_command(std::string_view javac, std::vector<std::string> args) {
+  std::string_view line = args.empty() ? std::string_view() : args.front();
+  std::optional<std::string> escaped = escape_for_cmd(line, ansi_lead_byte);
+  std::string text = compile_command_text(javac, escaped.value_or(""));
+  std::string refusal;
+  if (!escaped) {
+    refusal = "drosk: Line break in the arguments; pass them in an @file";
+  } else if (!fits_cmd(text)) {
+    refusal =
+        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
+        "arguments in an @file";
+  }
+  return {text, {"/V:OFF"}, text, arg_file_in_line(line, ansi_lead_byte), refusal};
 }
 
 }  // namespace drosk::platform

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "platform/cmd_text.hpp"
 #include "platform/run_command.hpp"
+#include "text/cmd_text.hpp"
 
 namespace drosk::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/cmd_text.hpp"
+#include "text/cmd_text.hpp"
 
 #include <gtest/gtest.h>
 

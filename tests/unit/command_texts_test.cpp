@@ -1,4 +1,4 @@
-#include "driver/command_texts.hpp"
+#include "text/command_texts.hpp"
 
 #include <gtest/gtest.h>
 

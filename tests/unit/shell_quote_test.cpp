@@ -1,4 +1,4 @@
-#include "platform/shell_quote.hpp"
+#include "text/shell_quote.hpp"
 
 #include <gtest/gtest.h>
 

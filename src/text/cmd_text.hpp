@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/arg_file_name.hpp"
+#include "text/arg_file_name.hpp"
 
 // What cmd.exe is handed. It reads a command text as its own syntax: it expands %NAME%, then
 // takes a caret away and the character after it literally, and acts on & | < > ( ) and quotes.

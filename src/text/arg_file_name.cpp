@@ -1,4 +1,4 @@
-#include "platform/arg_file_name.hpp"
+#include "text/arg_file_name.hpp"
 
 namespace drosk {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/split_command_line.hpp"
+#include "text/split_command_line.hpp"
 
 namespace drosk {
 
