@@ -20,11 +20,18 @@ struct command_result {
   bool cancelled;
 };
 
+// A variable set in one command's environment alone, in the place of one of the same name that
+// drosk has; none when `name` is empty.
+struct environment_mark {
+  std::string name;
+  std::string value;
+};
+
 // Runs a command text through the command processor in the current directory, with drosk's
-// console and environment (plus `extra_environment`, a NAME=VALUE, when it is not empty), and
-// waits for it. `parameters` are handed to the processor apart from the text: as /bin/sh's
-// positional parameters ("$@"), or as cmd.exe's switches ahead of "/c".
-command_result run_command(const std::string& text, std::string_view extra_environment = {},
+// console and environment (plus the `mark`), and waits for it. `parameters` are handed to the
+// processor apart from the text: as /bin/sh's positional parameters ("$@"), or as cmd.exe's
+// switches ahead of "/c".
+command_result run_command(const std::string& text, const environment_mark& mark = {},
                            const std::vector<std::string>& parameters = {});
 
 }  // namespace drosk::platform
