@@ -6,10 +6,10 @@
 
 namespace drosk::platform {
 
-// Run first, before anything changes a signal: notes the signal dispositions and mask drosk
-// inherited (the commands get them back), takes the signals that would end drosk (they still end
-// it, unless a command runs), and gives SIGCHLD its default for drosk itself, since a parent may
-// pass it on ignored and waiting for a command then fails. Nothing to do on Windows.
+// POSIX: the first part of prepare_process (files.hpp), before anything changes a signal: notes
+// the signal dispositions and mask drosk inherited (the commands get them back), takes the signals
+// that would end drosk (they still end it, unless a command runs), and gives SIGCHLD its default
+// for drosk itself, since a parent may pass it on ignored and waiting for a command then fails.
 void prepare_commands();
 
 struct command_result {

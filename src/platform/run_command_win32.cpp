@@ -118,8 +118,6 @@ int wait_in_job(PROCESS_INFORMATION& process) {
 
 }  // namespace
 
-void prepare_commands() {}
-
 // The processor's command line: its name, the parameters as its switches, and the text after
 // "/c " (or "/s /c ", quoted), as cmd_c_switch gives it.
 command_result run_command(const std::string& text, const environment_mark& mark,
