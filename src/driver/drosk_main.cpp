@@ -65,7 +65,6 @@ int run_stages(int argc, char** argv) {
 }  // namespace
 
 int drosk_main(int argc, char** argv) {
-  platform::prepare_commands();
   platform::prepare_process();
   try {
     return run_stages(argc, argv);

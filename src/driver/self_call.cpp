@@ -29,16 +29,11 @@ bool started_by_preprocess_command(std::string_view directory) {
   return false;
 }
 
-std::string preprocess_mark(std::string_view directory) {
+platform::environment_mark preprocess_mark(std::string_view directory) {
   if (directory.empty()) return {};
-  std::string mark = std::string(preprocess_chain) + "=";
-  std::string_view chain = inherited_chain();
-  if (!chain.empty()) {
-    mark += chain;
-    mark += ' ';
-  }
-  mark += directory;
-  return mark;
+  std::string chain(inherited_chain());
+  if (!chain.empty()) chain += ' ';
+  return {preprocess_chain, chain + std::string(directory)};
 }
 
 }  // namespace drosk

@@ -7,8 +7,9 @@
 // lies on top, so the bytes written are the same on every platform.
 namespace drosk::platform {
 
-// Run first: makes standard input, output and error safe to use and to lose (a closed one is
-// replaced, so no file opened later takes its place; a broken pipe becomes a write error).
+// Run first: readies the signals for running commands (prepare_commands, run_command.hpp), then
+// makes standard input, output and error safe to use and to lose (a closed one is replaced, so no
+// file opened later takes its place; a broken pipe becomes a write error).
 void prepare_process();
 
 // Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else

@@ -7,10 +7,13 @@
 
 #include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
+#include "platform/run_command.hpp"
 
 namespace drosk::platform {
 
 void prepare_process() {
+  // First, while every signal is still as drosk inherited it.
+  prepare_commands();
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) == -1) {
       // Opened in turn, /dev/null takes exactly the lowest closed descriptor.

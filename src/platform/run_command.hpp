@@ -6,10 +6,10 @@
 
 namespace drosk::platform {
 
-// Run first, before anything changes a signal: notes the signal dispositions and mask drosk
-// inherited (the commands get them back), takes the signals that would end drosk (they still end
-// it, unless a command runs), and gives SIGCHLD its default for drosk itself, since a parent may
-// pass it on ignored and waiting for a command then fails. Nothing to do on Windows.
+// POSIX: the first part of prepare_process (files.hpp), before anything changes a signal: notes
+// the signal dispositions and mask drosk inherited (the commands get them back), takes the signals
+// that would end drosk (they still end it, unless a command runs), and gives SIGCHLD its default
+// for drosk itself, since a parent may pass it on ignored and waiting for a command then fails.
 void prepare_commands();
 
 struct command_result {
@@ -20,11 +20,18 @@ struct command_result {
   bool cancelled;
 };
 
+// A variable set in one command's environment alone, in the place of one of the same name that
+// drosk has; none when `name` is empty.
+struct environment_mark {
+  std::string name;
+  std::string value;
+};
+
 // Runs a command text through the command processor in the current directory, with drosk's
-// console and environment (plus `extra_environment`, a NAME=VALUE, when it is not empty), and
-// waits for it. `parameters` are handed to the processor apart from the text: as /bin/sh's
-// positional parameters ("$@"), or as cmd.exe's switches ahead of "/c".
-command_result run_command(const std::string& text, std::string_view extra_environment = {},
+// console and environment (plus the `mark`), and waits for it. `parameters` are handed to the
+// processor apart from the text: as /bin/sh's positional parameters ("$@"), or as cmd.exe's
+// switches ahead of "/c".
+command_result run_command(const std::string& text, const environment_mark& mark = {},
                            const std::vector<std::string>& parameters = {});
 
 }  // namespace drosk::platform

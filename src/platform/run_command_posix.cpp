@@ -1,10 +1,9 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/select.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <vector>
@@ -27,13 +26,10 @@ constexpr auto grace_period = std::chrono::seconds(5);
 // How long drosk then still waits for killed processes that no one reaps.
 constexpr auto reaping_time = std::chrono::seconds(1);
 
-// The signals that would end drosk, passed on to a command in a group of its own; the faults
-// (SIGSEGV and the like) and the limits (SIGXCPU) are drosk's own.
-sigset_t cancelling;
-// The other signals whose disposition drosk changes for itself.
+// The signals other than the cancelling ones (below) whose disposition drosk changes for itself.
 constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
 
-// What drosk inherited: which of the changed signals were ignored, and the signal mask.
+// What drosk inherited: which signals were ignored, and the signal mask.
 sigset_t inherited_ignored;
 sigset_t inherited_mask;
 
@@ -44,12 +40,14 @@ sigset_t inherited_mask;
 enum cancel_mode : sig_atomic_t { end_drosk, pass_on, leave_to_command };
 volatile sig_atomic_t mode = end_drosk;
 
-// The cancelling signals received while a command runs.
+// The cancelling signals received while a command runs, to be passed on.
 sigset_t received;
+volatile sig_atomic_t cancel_received = 0;
 
 void on_cancelling_signal(int sig) {
   if (mode == pass_on) {
     sigaddset(&received, sig);
+    cancel_received = 1;
   } else if (mode == end_drosk || (sig != SIGINT && sig != SIGQUIT)) {
     // Delivered again at its default action once the handler returns.
     struct sigaction action {};
@@ -60,15 +58,16 @@ void on_cancelling_signal(int sig) {
 }
 
 // SIGCHLD only ends the wait.
-void wake(int) {}
+void on_child(int) {}
 
+// The cancelling signals: those that would end drosk, passed on to a command in a group of its
+// own. The faults (SIGSEGV and the like) and the limits (SIGXCPU) are drosk's own.
 sigset_t cancelling_signals() {
   sigset_t set;
   sigemptyset(&set);
   for (int sig :
-       {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGIO}) {
+       {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGIO})
     sigaddset(&set, sig);
-  }
 #ifdef __linux__
   sigaddset(&set, SIGPWR);
   sigaddset(&set, SIGSTKFLT);
@@ -80,18 +79,71 @@ sigset_t cancelling_signals() {
   return set;
 }
 
-void set_action(int sig, void (*handler)(int), int flags = 0, struct sigaction* old = nullptr) {
+void set_action(int sig, void (*handler)(int), struct sigaction* old = nullptr) {
   struct sigaction action {};
   action.sa_handler = handler;
-  action.sa_flags = flags;
   sigfillset(&action.sa_mask);
   sigaction(sig, &action, old);
 }
 
-void block_all() {
+void block_all(sigset_t* old = nullptr) {
   sigset_t all;
   sigfillset(&all);
-  sigprocmask(SIG_SETMASK, &all, nullptr);
+  sigprocmask(SIG_SETMASK, &all, old);
+}
+
+// For one command, as long as it lives: every signal blocked but while waiting, the cancelling
+// signals passed on or left to the command, and SIGCHLD waking the wait (stops too: a command in
+// a group of its own is followed when it stops). Then all as it was.
+struct command_signals {
+  sigset_t saved_mask;
+  // What the waits unblock: the mask drosk had, with SIGCHLD.
+  sigset_t wait_mask;
+  struct sigaction saved_child {};
+
+  explicit command_signals(bool own_group) {
+    block_all(&saved_mask);
+    mode = own_group ? pass_on : leave_to_command;
+    sigemptyset(&received);
+    cancel_received = 0;
+    set_action(SIGCHLD, on_child, &saved_child);
+    wait_mask = saved_mask;
+    sigdelset(&wait_mask, SIGCHLD);
+  }
+  ~command_signals() {
+    mode = end_drosk;
+    sigaction(SIGCHLD, &saved_child, nullptr);
+    sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
+  }
+  command_signals(const command_signals&) = delete;
+  command_signals& operator=(const command_signals&) = delete;
+};
+
+// /bin/sh's arguments: the exit command and the text, then the parameters after a $0 of "sh",
+// the name the shell has when it is given none. They point into `script` and `parameters`.
+std::vector<char*> shell_argv(std::string& script, const std::vector<std::string>& parameters) {
+  static char sh[] = "sh";
+  static char dash_c[] = "-c";
+  std::vector<char*> argv = {sh, dash_c, script.data(), sh};
+  for (const std::string& parameter : parameters)
+    argv.push_back(const_cast<char*>(parameter.data()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+// drosk's environment with `entry` ("NAME=VALUE", the mark) in the place of any entry of the same
+// name rather than beside it; as it is when `entry` is empty.
+std::vector<char*> environment_with(std::string& entry, std::string_view name) {
+  std::vector<char*> env;
+  for (char** e = environ; *e; ++e) {
+    std::string_view old(*e);
+    bool replaced = !entry.empty() && old.size() > name.size() && old.starts_with(name) &&
+                    old[name.size()] == '=';
+    if (!replaced) env.push_back(*e);
+  }
+  if (!entry.empty()) env.push_back(entry.data());
+  env.push_back(nullptr);
+  return env;
 }
 
 // True when drosk's process group is its controlling terminal's foreground group.
@@ -107,7 +159,7 @@ bool in_terminal_foreground() {
 // drosk is continued. Signals are blocked on entry and on return.
 void stop_self(int sig) {
   struct sigaction old {};
-  set_action(sig, SIG_DFL, 0, &old);
+  set_action(sig, SIG_DFL, &old);
   raise(sig);  // pending until unblocked below
   sigset_t only;
   sigfillset(&only);
@@ -157,58 +209,62 @@ void take_terminal_back(pid_t group) {
   _exit(127);
 }
 
-// Passes each cancelling signal received on to the group; the first one passed ends the run.
-void pass_on_received(pid_t group, int& passed, clock::time_point& kill_at) {
-  sigset_t signals = received;
-  sigemptyset(&received);
+// Passes each cancelling signal received on to the group; the first one passed, 0 when none.
+int pass_on_received(pid_t group) {
+  int first = 0;
   for (int sig = 1; sig < NSIG; ++sig) {
-    if (sigismember(&signals, sig) != 1) continue;
+    if (sigismember(&received, sig) != 1) continue;
     killpg(group, sig);
-    if (passed == 0) {
-      passed = sig;
-      kill_at = clock::now() + grace_period;
+    if (first == 0) first = sig;
+  }
+  sigemptyset(&received);
+  cancel_received = 0;
+  return first;
+}
+
+// After a signal was passed on, until no process of the group is left: passes on what else comes,
+// kills what remains after the grace period, and leaves killed processes that no one reaps. Polled,
+// since no signal tells that a group is empty; signals are unblocked only while pselect waits.
+// False when the processor is lost.
+bool end_group(pid_t pid, pid_t group, bool ended, const sigset_t& wait_mask) {
+  clock::time_point deadline = clock::now() + grace_period;
+  bool killed = false;
+  const struct timespec tick = {0, 10'000'000};
+  for (;;) {
+    if (!ended) {
+      pid_t got = waitpid(pid, nullptr, WNOHANG);
+      if (got == -1) return false;
+      ended = got == pid;
     }
+    pass_on_received(group);
+    if (ended && killpg(group, 0) == -1 && errno == ESRCH) return true;
+    clock::time_point now = clock::now();
+    if (now >= deadline && !killed) {
+      killpg(group, SIGKILL);
+      killed = true;
+      deadline = now + reaping_time;
+    } else if (now >= deadline && ended) {
+      return true;
+    }
+    pselect(0, nullptr, nullptr, nullptr, &tick, &wait_mask);
   }
 }
 
 // Waits for the processor. Where the command has a process group of its own, drosk follows its
-// stops, and passes each cancelling signal it receives on to that group; drosk then waits until no
-// process of the group is left, and ends those that remain after the grace period. Signals are
-// blocked on entry and stay so outside the waits, which unblock `wait_mask`.
+// stops, and passes each cancelling signal it receives on to that group, which then ends. Signals
+// are blocked on entry and stay so outside the waits, which unblock `wait_mask`.
 command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
   int status = 0;
-  bool ended = false, lost = false, handed = false, killed = false;
-  int passed = 0;
-  clock::time_point kill_at, give_up_at;
-  while (!lost) {
-    if (!ended) {
-      pid_t got = waitpid(pid, &status, WNOHANG | (group > 0 && passed == 0 ? WUNTRACED : 0));
-      lost = got == -1 && errno != EINTR;
-      if (got == pid && WIFSTOPPED(status)) {
-        follow_stop(group, WSTOPSIG(status), handed);
-        continue;
-      }
-      ended = got == pid;
-    }
-    if (group > 0) pass_on_received(group, passed, kill_at);
-    if (passed == 0) {
-      if (ended) break;
-      if (!lost) sigsuspend(&wait_mask);  // until the processor ends or a signal comes
-      continue;
-    }
-    if (ended && killpg(group, 0) == -1 && errno == ESRCH) break;
-    clock::time_point now = clock::now();
-    if (!killed && now >= kill_at) {
-      killpg(group, SIGKILL);
-      killed = true;
-      give_up_at = now + reaping_time;
-    }
-    if (killed && ended && now >= give_up_at) break;
-    sigprocmask(SIG_SETMASK, &wait_mask, nullptr);
-    struct timespec tick = {0, 10'000'000};
-    nanosleep(&tick, nullptr);
-    block_all();
+  int options = WNOHANG | (group > 0 ? WUNTRACED : 0);
+  bool handed = false;
+  pid_t got;
+  for (;;) {
+    while ((got = waitpid(pid, &status, options)) == 0 && !cancel_received) sigsuspend(&wait_mask);
+    if (got != pid || !WIFSTOPPED(status)) break;
+    follow_stop(group, WSTOPSIG(status), handed);
   }
+  int passed = group > 0 ? pass_on_received(group) : 0;
+  bool lost = got == -1 || (passed != 0 && !end_group(pid, group, got == pid, wait_mask));
   if (handed) take_terminal_back(group);
   if (lost) return {-1, false};
   if (passed != 0) return {128 + passed, true};
@@ -221,49 +277,27 @@ command_result wait_for(pid_t pid, pid_t group, const sigset_t& wait_mask) {
 
 void prepare_commands() {
   // Blocked meanwhile, so that an inherited-ignored signal never meets the handler.
-  sigset_t all;
-  sigfillset(&all);
-  sigprocmask(SIG_SETMASK, &all, &inherited_mask);
-  cancelling = cancelling_signals();
+  block_all(&inherited_mask);
+  sigset_t cancelling = cancelling_signals();
   sigemptyset(&inherited_ignored);
   for (int sig = 1; sig < NSIG; ++sig) {
-    bool cancels = sigismember(&cancelling, sig) == 1;
-    if (!cancels && std::ranges::count(other_changed_signals, sig) == 0) continue;
-    struct sigaction action {};
-    if (cancels) set_action(sig, on_cancelling_signal, 0, &action);
-    if (!cancels) sigaction(sig, nullptr, &action);
-    if (action.sa_handler != SIG_IGN) continue;
-    sigaddset(&inherited_ignored, sig);
-    if (cancels) signal(sig, SIG_IGN);
+    struct sigaction old {};
+    sigaction(sig, nullptr, &old);
+    if (old.sa_handler == SIG_IGN)
+      sigaddset(&inherited_ignored, sig);
+    else if (sigismember(&cancelling, sig) == 1)
+      set_action(sig, on_cancelling_signal);
   }
   signal(SIGCHLD, SIG_DFL);
   sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
 }
 
-command_result run_command(const std::string& text, std::string_view extra_environment,
+command_result run_command(const std::string& text, const environment_mark& mark,
                            const std::vector<std::string>& parameters) {
-  std::string script(exit_command);
-  script += text;
-  // The parameters follow a $0 of "sh", the name the shell has when it is given none.
-  char sh[] = "sh";
-  char dash_c[] = "-c";
-  std::vector<char*> argv = {sh, dash_c, script.data(), sh};
-  for (const std::string& parameter : parameters)
-    argv.push_back(const_cast<char*>(parameter.data()));
-  argv.push_back(nullptr);
-
-  std::vector<char*> env;
-  std::string extra(extra_environment);
-  // The extra entry takes the place of one of the same name rather than standing beside it.
-  std::string_view extra_name = extra_environment.substr(0, extra_environment.find('='));
-  for (char** e = environ; *e; ++e) {
-    std::string_view entry(*e);
-    bool replaced = !extra.empty() && entry.starts_with(extra_name) &&
-                    entry.size() > extra_name.size() && entry[extra_name.size()] == '=';
-    if (!replaced) env.push_back(*e);
-  }
-  if (!extra.empty()) env.push_back(extra.data());
-  env.push_back(nullptr);
+  std::string script = std::string(exit_command) + text;
+  std::vector<char*> argv = shell_argv(script, parameters);
+  std::string entry = mark.name.empty() ? "" : mark.name + "=" + mark.value;
+  std::vector<char*> env = environment_with(entry, mark.name);
 
   // In its terminal's foreground, drosk keeps the command in its own process group: the
   // terminal's Ctrl-C, Ctrl-\ and Ctrl-Z reach the command, which may read the terminal, and drosk
@@ -271,33 +305,14 @@ command_result run_command(const std::string& text, std::string_view extra_envir
   // own, and the signals that would end drosk are passed on to that group. A signal that drosk
   // inherited ignored stays so.
   bool own_group = !in_terminal_foreground();
-  sigset_t saved_mask;
-  sigset_t all;
-  sigfillset(&all);
-  sigprocmask(SIG_SETMASK, &all, &saved_mask);
-  mode = own_group ? pass_on : leave_to_command;
-  sigemptyset(&received);
-  // Stops too wake the wait: a command in a group of its own is followed when it stops.
-  struct sigaction saved_child;
-  set_action(SIGCHLD, wake, 0, &saved_child);
-
+  command_signals signals(own_group);
   // Not posix_spawn: glibc's leaves signals of its own ignored in the command.
   volatile int exec_error = 0;
   pid_t pid = vfork();
   if (pid == 0) start_processor(argv.data(), env.data(), own_group, &exec_error);
-
-  command_result result{-1, false};
-  if (pid > 0 && exec_error != 0) {
-    waitpid(pid, nullptr, 0);
-  } else if (pid > 0) {
-    sigset_t wait_mask = saved_mask;
-    sigdelset(&wait_mask, SIGCHLD);
-    result = wait_for(pid, own_group ? pid : 0, wait_mask);
-  }
-  mode = end_drosk;
-  sigaction(SIGCHLD, &saved_child, nullptr);
-  sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
-  return result;
+  if (pid > 0 && exec_error != 0) waitpid(pid, nullptr, 0);
+  if (pid == -1 || exec_error != 0) return {-1, false};
+  return wait_for(pid, own_group ? pid : 0, signals.wait_mask);
 }
 
 }  // namespace drosk::platform

@@ -56,15 +56,16 @@ std::optional<std::string> find_processor() {
   return std::nullopt;
 }
 
-// A job for one command processor, which ends every process in it when its last handle is closed:
+// A job for the command processor, which ends every process in it when its last handle is closed:
 // if drosk itself is ended (TerminateProcess), its commands end with it. nullptr when no job can be
 // had (a job drosk runs in may not allow one within it); the command then runs without.
-HANDLE kill_on_close_job() {
+HANDLE kill_on_close_job(HANDLE processor) {
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
   if (!job) return nullptr;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+      !AssignProcessToJobObject(job, processor)) {
     CloseHandle(job);
     return nullptr;
   }
@@ -86,13 +87,40 @@ BOOL WINAPI let_the_command_handle_it(DWORD) {
   return TRUE;
 }
 
-}  // namespace
+// Starts the processor suspended, so that it is in the job before it can start anything of its
+// own. The mark is set in drosk's own environment only while the processor is started.
+bool start_processor(const std::string& processor, std::string& command_line,
+                     const environment_mark& mark, PROCESS_INFORMATION& process) {
+  std::optional<std::string> saved = environment_value(mark.name.c_str());
+  if (!mark.name.empty()) SetEnvironmentVariableA(mark.name.c_str(), mark.value.c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  BOOL started = CreateProcessA(processor.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                                CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+  if (!mark.name.empty())
+    SetEnvironmentVariableA(mark.name.c_str(), saved ? saved->c_str() : nullptr);
+  return started;
+}
 
-void prepare_commands() {}
+// Lets the started processor run in a job of its own, where one can be had, and gives its exit
+// code.
+int wait_in_job(PROCESS_INFORMATION& process) {
+  HANDLE job = kill_on_close_job(process.hProcess);
+  ResumeThread(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  int status = GetExitCodeProcess(process.hProcess, &code) ? static_cast<int>(code) : -1;
+  release_job(job);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return status;
+}
+
+}  // namespace
 
 // The processor's command line: its name, the parameters as its switches, and the text after
 // "/c " (or "/s /c ", quoted), as cmd_c_switch gives it.
-command_result run_command(const std::string& text, std::string_view extra_environment,
+command_result run_command(const std::string& text, const environment_mark& mark,
                            const std::vector<std::string>& parameters) {
   std::optional<std::string> processor = find_processor();
   if (!processor) return {-1, false};
@@ -100,42 +128,9 @@ command_result run_command(const std::string& text, std::string_view extra_envir
   for (const std::string& parameter : parameters) command_line += parameter + " ";
   command_line += cmd_c_switch(text);
 
-  // The extra variable is set in drosk's own environment only while the processor is started.
-  std::string name;
-  std::optional<std::string> saved;
-  if (!extra_environment.empty()) {
-    std::size_t equals = extra_environment.find('=');
-    name = std::string(extra_environment.substr(0, equals));
-    std::string value =
-        equals == std::string_view::npos ? "" : std::string(extra_environment.substr(equals + 1));
-    saved = environment_value(name.c_str());
-    SetEnvironmentVariableA(name.c_str(), value.c_str());
-  }
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   SetConsoleCtrlHandler(let_the_command_handle_it, TRUE);
-  // Started suspended, so that it is in the job before it can start anything of its own.
-  BOOL started = CreateProcessA(processor->c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                                CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
-  if (!name.empty()) SetEnvironmentVariableA(name.c_str(), saved ? saved->c_str() : nullptr);
-
-  int status = -1;
-  if (started) {
-    HANDLE job = kill_on_close_job();
-    if (job && !AssignProcessToJobObject(job, process.hProcess)) {
-      CloseHandle(job);
-      job = nullptr;
-    }
-    ResumeThread(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    if (GetExitCodeProcess(process.hProcess, &code)) status = static_cast<int>(code);
-    release_job(job);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  int status = start_processor(*processor, command_line, mark, process) ? wait_in_job(process) : -1;
   SetConsoleCtrlHandler(let_the_command_handle_it, FALSE);
   return {status, false};
 }

@@ -17,8 +17,10 @@ import itertools
 import os
 import shlex
 import shutil
+import signal
 import subprocess
 import tempfile
+import time
 import unittest
 
 DROSK = os.environ.get("DROSK", "")
@@ -48,6 +50,38 @@ def command_words(words):
     if WINDOWS:
         return subprocess.list2cmdline(words)
     return " ".join(shlex.quote(word) for word in words)
+
+
+def polled(condition, wait):
+    """True once condition() holds, False if it still fails after `wait` seconds (polled: the dying
+    need a moment)."""
+    deadline = time.monotonic() + wait
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return True
+
+
+def group_is_gone(group, wait=10.0):
+    """True once no process of the process group is left."""
+    def gone():
+        try:
+            os.killpg(group, 0)
+            return False
+        except ProcessLookupError:
+            return True
+    return polled(gone, wait)
+
+
+def session_is_gone(session, wait=15.0):
+    """True once no process of the session is left (looked up in Linux's /proc)."""
+    def member(name):
+        try:
+            return name.isdigit() and os.getsid(int(name)) == session
+        except OSError:
+            return False
+    return polled(lambda: not any(member(name) for name in os.listdir("/proc")), wait)
 
 
 class _Launches:
@@ -117,6 +151,28 @@ class DroskCase(unittest.TestCase):
         return [a.decode() for a in self.read(record + ".argv").split(b"\0")[:-1]]
 
     # Commands.
+    def environment(self, **changes):
+        """The tests' environment without drosk's marks, with the variables given."""
+        env = dict(os.environ)
+        env.pop("DROSK_COMPILE", None)
+        env.pop("DROSK_PREPROCESS", None)
+        env.update(changes)
+        return env
+
+    def signal_once_recorded(self, run, record, sig, group=False):
+        """Sends `sig` to the started drosk (or to its process group) once the stub has recorded
+        `record`; drosk's output. Should drosk not end, its group is killed."""
+        try:
+            while self.received(record) is None:
+                self.assertIsNone(run.poll(), "drosk ended before %s started" % record)
+                time.sleep(0.01)
+            (os.killpg if group else os.kill)(run.pid, sig)
+            return run.communicate(timeout=60)
+        finally:
+            if run.poll() is None:
+                os.killpg(run.pid, signal.SIGKILL)
+                run.wait()
+
     def stub(self, *options):
         """The command text that runs the stub with its own options."""
         return command_words([windows_path(STUB) if WINDOWS else STUB] + list(options))

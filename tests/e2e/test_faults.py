@@ -6,22 +6,9 @@ import subprocess
 import time
 import unittest
 
-from drosk_case import DROSK, DroskCase
+from drosk_case import DROSK, DroskCase, group_is_gone
 
 SELF_CALL = b"drosk.ini: javac= starts drosk again"
-
-
-def group_is_gone(group, wait=10.0):
-    """True once no process of the process group is left (polled: the dying need a moment)."""
-    deadline = time.monotonic() + wait
-    while True:
-        try:
-            os.killpg(group, 0)
-        except ProcessLookupError:
-            return True
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.01)
 
 
 class KilledDuringTheRewrite(DroskCase):
@@ -227,17 +214,8 @@ class CtrlC(DroskCase):
         run = subprocess.Popen([DROSK, "@files.txt"], cwd=self.dir, stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                start_new_session=True)
-        try:
-            while self.received("javac") is None:
-                self.assertIsNone(run.poll(), "drosk ended before the compiler started")
-                time.sleep(0.01)
-            os.killpg(run.pid, signal.SIGINT)
-            # Far below the compiler's sleep: the compiler stopped, and drosk did not wait for it.
-            stdout, stderr = run.communicate(timeout=60)
-        finally:
-            if run.poll() is None:
-                os.killpg(run.pid, signal.SIGKILL)
-                run.wait()
+        # Ends far below the compiler's sleep: the compiler stopped, and drosk did not wait for it.
+        stdout, stderr = self.signal_once_recorded(run, "javac", signal.SIGINT, group=True)
         # The shell ended by the signal; drosk gives its status as shells do, 128 + SIGINT.
         self.assertEqual((run.returncode, stdout, stderr),
                          (128 + signal.SIGINT, b"preprocessed\n", b"src/A.java:1: error\r\n"))
@@ -248,12 +226,6 @@ class CtrlC(DroskCase):
 
 
 class SelfCall(DroskCase):
-    def environment(self, **changes):
-        env = dict(os.environ)
-        env.pop("DROSK_COMPILE", None)
-        env.update(changes)
-        return env
-
     def test_drosk_installed_as_javac_runs_one_level_only(self):
         os.mkdir(self.path("bin"))
         os.symlink(DROSK, self.path("bin/javac"))

@@ -14,12 +14,6 @@ PREPROCESS_ERROR = b"Preprocess error."
 
 
 class RunCase(DroskCase):
-    def environment(self):
-        env = dict(os.environ)
-        env.pop("DROSK_COMPILE", None)
-        env.pop("DROSK_PREPROCESS", None)
-        return env
-
     def run_in(self, folder, *args, timeout=30):
         """drosk in a folder of the case, in a process group of its own. A run that does not end in
         time (waiting for a lock that is never released, say) fails, and its whole group is ended,

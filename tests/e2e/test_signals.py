@@ -8,7 +8,7 @@ import subprocess
 import time
 import unittest
 
-from drosk_case import DROSK, STUB, DroskCase
+from drosk_case import DROSK, STUB, DroskCase, polled, session_is_gone
 
 # Among them the ones a build tool or `timeout` may send, and the C library's first and last
 # real-time signals.
@@ -16,24 +16,6 @@ CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, sign
               signal.SIGUSR1, signal.SIGUSR2, signal.SIGRTMIN, signal.SIGRTMAX)
 # Processes, their sessions and their signals are looked up in /proc.
 with_proc = unittest.skipUnless(os.path.exists("/proc/self/status"), "needs Linux's /proc")
-
-
-def session_is_gone(session, wait=15.0):
-    """True once no process of the session is left (polled: the dying need a moment)."""
-    deadline = time.monotonic() + wait
-    while True:
-        members = []
-        for name in os.listdir("/proc"):
-            try:
-                if name.isdigit() and os.getsid(int(name)) == session:
-                    members.append(name)
-            except OSError:
-                pass
-        if not members:
-            return True
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.02)
 
 
 def signal_set(lines, field):
@@ -71,19 +53,6 @@ class SignalsToDroskAlone(DroskCase):
         return subprocess.Popen([DROSK] + list(args), cwd=self.dir, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                 start_new_session=True, **popen)
-
-    def signal_once_recorded(self, run, record, sig):
-        """Sends `sig` to drosk alone once the stub has recorded `record`; drosk's output."""
-        try:
-            while self.received(record) is None:
-                self.assertIsNone(run.poll(), "drosk ended before %s started" % record)
-                time.sleep(0.01)
-            os.kill(run.pid, sig)
-            return run.communicate(timeout=60)
-        finally:
-            if run.poll() is None:
-                os.killpg(run.pid, signal.SIGKILL)
-                run.wait()
 
     def test_each_signal_ends_the_compile_and_all_its_processes(self):
         self.write("messages", b"pp/A.java:1: error\n")
@@ -194,9 +163,7 @@ def job_shell(argv, cwd, report, background=False):
             if not os.WIFSTOPPED(status):
                 out.write("status %d\n" % os.waitstatus_to_exitcode(status))
                 return
-            deadline = time.monotonic() + 10
-            while running_in_session() and time.monotonic() < deadline:
-                time.sleep(0.01)
+            polled(lambda: not running_in_session(), 10)
             out.write("stopped, %d running\n" % running_in_session())
             out.flush()
             os.tcsetpgrp(0, job)

@@ -31,7 +31,7 @@ TEST(RunCommand, ExtraEnvironmentEntryReplacesAnInheritedOne) {
   std::string env_file = testing::TempDir() + "drosk_run_command_env";
   setenv("DROSK_COMPILE", "0", 1);
   setenv("DROSK_COMPILE_X", "kept", 1);
-  EXPECT_EQ(platform::run_command("env >'" + env_file + "'", "DROSK_COMPILE=1").status, 0);
+  EXPECT_EQ(platform::run_command("env >'" + env_file + "'", {"DROSK_COMPILE", "1"}).status, 0);
   std::vector<std::string> entries = drosk_entries(env_file);
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"DROSK_COMPILE=1", "DROSK_COMPILE_X=kept"}));

@@ -6,6 +6,10 @@
 namespace drosk {
 namespace {
 
+std::string text_of(const platform::environment_mark& mark) {
+  return mark.name.empty() ? "" : mark.name + "=" + mark.value;
+}
+
 TEST(PreprocessMark, NamesWholeIdentitiesOnly) {
   setenv("DROSK_PREPROCESS", "11:2 3:45", 1);
   EXPECT_TRUE(started_by_preprocess_command("11:2"));
@@ -13,11 +17,11 @@ TEST(PreprocessMark, NamesWholeIdentitiesOnly) {
   EXPECT_FALSE(started_by_preprocess_command("1:2"));
   EXPECT_FALSE(started_by_preprocess_command("3:4"));
   EXPECT_FALSE(started_by_preprocess_command(""));
-  EXPECT_EQ(preprocess_mark("6:7"), "DROSK_PREPROCESS=11:2 3:45 6:7");
+  EXPECT_EQ(text_of(preprocess_mark("6:7")), "DROSK_PREPROCESS=11:2 3:45 6:7");
   unsetenv("DROSK_PREPROCESS");
   EXPECT_FALSE(started_by_preprocess_command("11:2"));
-  EXPECT_EQ(preprocess_mark("6:7"), "DROSK_PREPROCESS=6:7");
-  EXPECT_EQ(preprocess_mark(""), "");
+  EXPECT_EQ(text_of(preprocess_mark("6:7")), "DROSK_PREPROCESS=6:7");
+  EXPECT_EQ(text_of(preprocess_mark("")), "");
 }
 
 }  // namespace
