@@ -113,14 +113,6 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> handed(argv + i, argv + argc);
 
-  if (!record.empty()) {
-    std::string bytes;
-    for (const std::string& arg : handed) bytes += arg + '\0';
-    write_file(record + ".argv", bytes);
-  }
-#ifdef _WIN32
-  if (!record_line.empty()) write_file(record_line + ".line", GetCommandLineA());
-#endif
   if (!copy_arg_file.empty()) {
     for (const std::string& arg : handed) {
       if (arg.rfind("@", 0) == 0) {
@@ -136,6 +128,16 @@ int main(int argc, char** argv) {
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);  // written before any sleep, not at the end
   }
+  // Recorded once the output is written: a test that signals the stub as soon as the record stands
+  // must not cut its messages off.
+  if (!record.empty()) {
+    std::string bytes;
+    for (const std::string& arg : handed) bytes += arg + '\0';
+    write_file(record + ".argv", bytes);
+  }
+#ifdef _WIN32
+  if (!record_line.empty()) write_file(record_line + ".line", GetCommandLineA());
+#endif
   if (!fds.empty()) write_file(fds, standard_descriptors());
   if (!signals.empty()) write_file(signals, signal_lines());
   if (!read_line.empty()) {
