@@ -4,7 +4,8 @@
 "   :make -d build/classes -sourcepath ifdef-src %
 " -sourcepath (your source folder) lets javac find the classes the file uses, in the processed tree.
 " Each pattern ends in %\r, the CR before the line end: the message keeps no ^M, and the caret
-" line under the quoted source line gives the column.
+" line under the quoted source line gives the column. drosk's own "drosk.ini:N: Error" (no line
+" end) is an entry too.
 if exists("current_compiler")
   finish
 endif
@@ -19,6 +20,7 @@ CompilerSet makeprg=drosk
 CompilerSet errorformat=%E%f:%l:\ error:\ %m%\\r,
                        \%W%f:%l:\ warning:\ %m%\\r,
                        \%-Z%p^%\\r,
+                       \%f:%l:\ %trror,
                        \%-C%.%#,
                        \%-G%.%#
 
