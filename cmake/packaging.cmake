@@ -1,5 +1,6 @@
-# What `cmake --install` and cpack ship: the program, its man page and LICENSE. The .deb holds
-# Debian's copyright file and changelog in place of LICENSE (see cpack_per_package.cmake).
+# What `cmake --install` and cpack ship: the program, its man page, LICENSE, and what the README
+# points to: the README, the pages of docs/ and the examples. The .deb holds Debian's copyright
+# file and changelog in place of LICENSE (see cpack_per_package.cmake).
 include(GNUInstallDirs)
 install(TARGETS drosk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
@@ -25,6 +26,14 @@ endif()
 get_filename_component(DROSK_MAN_PAGE_NAME ${man_page} NAME)
 install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT license)
+# The pages keep their places beside the README, so that its links hold in the installed copy.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT docs)
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT docs
+        FILES_MATCHING PATTERN "*.md")
+# What a build of the examples leaves in a checkout stays out.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT docs
+        PATTERN .gitignore EXCLUDE PATTERN build EXCLUDE PATTERN .gradle EXCLUDE
+        PATTERN __drosk__.log EXCLUDE PATTERN __stderr__.log EXCLUDE)
 
 set(DROSK_PACKAGE_MAINTAINER "" CACHE STRING
     "The .deb's maintainer, as \"Name <address>\"; cpack makes no .deb without one")

@@ -21,6 +21,7 @@ if [ "${1:-}" = "--tests" ]; then
     "gradle gradle"
     "mvn maven"
     "vim vim"
+    "node nodejs"
     "/usr/share/maven-repo/org/apache/maven/plugins/maven-compiler-plugin/3.10.1 libmaven-compiler-plugin-java"
     "/usr/share/maven-repo/org/apache/maven/plugins/maven-resources-plugin/3.3.0 libmaven-resources-plugin-java"
     "/usr/share/maven-repo/org/junit/junit-bom junit5"

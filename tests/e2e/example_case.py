@@ -4,6 +4,7 @@ drosk by the real JDK and by real build tools.
 DROSK names the program under test. A case's directory is removed when the case passes and kept,
 with its path printed, when it fails (DroskCase).
 """
+import json
 import os
 import re
 import shutil
@@ -31,6 +32,15 @@ BROKEN_LINE = 18
 BROKEN_MESSAGE = "error: incompatible types: String cannot be converted to int"
 # A file name and line as javac, Ant and Gradle give them, or as Maven gives them ("f.java:[18,20]").
 FILE_LINE = re.compile(r"((?:/|\b)[\w./-]+\.java):\[?(\d+)")
+
+
+# Runs the VS Code task's problem matcher, a JavaScript RegExp, on each line of standard input.
+MATCHER = """
+const task = JSON.parse(require("fs").readFileSync(process.argv[1])).tasks[0];
+const pattern = new RegExp(task.problemMatcher.pattern.regexp);
+const lines = require("fs").readFileSync(0, "latin1").split("\\n");
+console.log(JSON.stringify(lines.map(l => pattern.exec(l)).filter(m => m).map(m => m.slice(1))));
+"""
 
 
 class ExampleCase(DroskCase):
@@ -65,6 +75,15 @@ class ExampleCase(DroskCase):
         run = self.execute(["java", "-cp", classes, MAIN_CLASS], self.dir, timeout=120)
         self.assertEqual(run.status, 0, run.stderr)
         return run.stdout.decode()
+
+    def assertMatcherReads(self, output, root, file, line, message):
+        """examples/vscode/tasks.json's matcher finds FILE:LINE with MESSAGE (no CR) in OUTPUT, the
+        file name absolute or relative to ROOT, the workspace folder."""
+        run = subprocess.run(["node", "-e", MATCHER, os.path.join(EXAMPLES, "vscode", "tasks.json")],
+                             input=output, stdout=subprocess.PIPE, check=True)
+        found = [(os.path.normpath(os.path.join(root, name)), int(number), severity, text)
+                 for name, number, severity, text in json.loads(run.stdout)]
+        self.assertIn((os.path.join(root, file), line, "error", message), found)
 
     def assertNamesSourceTree(self, text, root):
         """Every file named with a line in TEXT is a file of ROOT's source tree, no build-tree path

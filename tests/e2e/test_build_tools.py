@@ -48,6 +48,8 @@ class Ant(ExampleCase):
                       text(run).replace("\r\n", "\n"))
         self.assertIn("BUILD FAILED", text(run))
         self.assertNamesSourceTree(text(run), broken)
+        self.assertMatcherReads(run.stdout + run.stderr, broken, BROKEN_FILE, BROKEN_LINE,
+                                BROKEN_MESSAGE[len("error: "):])
 
     def test_argument_file_past_4096_characters(self):
         # A deep directory makes the command line long enough that Ant puts every option and file
@@ -115,6 +117,8 @@ class Gradle(ExampleCase):
                       text(run))
         self.assertIn("Compilation failed", text(run))
         self.assertNamesSourceTree(text(run), broken)
+        self.assertMatcherReads(run.stdout + run.stderr, broken, BROKEN_FILE, BROKEN_LINE,
+                                BROKEN_MESSAGE[len("error: "):])
 
 
 if __name__ == "__main__":

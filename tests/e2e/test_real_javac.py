@@ -66,27 +66,39 @@ class RealJavac(ExampleCase):
         self.assertTrue(run.stderr.startswith(expected.replace("\n", "\r\n").encode()), run.stderr)
         self.assertTrue(run.stderr.endswith(b"1 error\r\n"), run.stderr)
         self.assertNamesSourceTree(run.stderr.decode(), broken)
+        self.assertMatcherReads(run.stderr, broken, BROKEN_FILE, BROKEN_LINE,
+                                BROKEN_MESSAGE[len("error: "):])
         # javac itself saw the build tree, and never the #else branch that unifdef blanked.
         captured = self.read("src/example/broken/__stderr__.log").decode()
         self.assertTrue(captured.startswith(BUILD + "/com/example/app/Main.java:18: error:"))
         self.assertNotIn("boolean total", captured)
 
     def test_vim_compiler_file_reads_file_line_column_and_a_message_without_cr(self):
-        # examples/vim/compiler/drosk.vim through Vim's own :make, on drosk's CR LF lines.
+        # examples/vim/compiler/drosk.vim through Vim's own :make, on drosk's CR LF lines, the file
+        # being edited compiled alone, as the README says: javac finds the class it imports from
+        # another package through -sourcepath, in the processed tree.
         root = self.copy_example()
         broken = os.path.join(root, "broken")
+        self.assertEqual(self.quickfix(root, broken), "%s|%d|21|E|%s\n" % (
+            BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE[len("error: "):]))
+        # drosk's own complaint about a line of drosk.ini, which ends without a line end.
+        with open(os.path.join(broken, "drosk.ini"), "a") as f:
+            f.write("[section]\n")
+        self.assertEqual(self.quickfix(root, broken), "drosk.ini|6|0|E|\n")
+
+    def quickfix(self, root, cwd):
+        """The quickfix entries of :make on the broken Main.java as file|line|column|type|text."""
         entries = os.path.join(self.dir, "entries.txt")
-        make = "silent make -d classes " + " ".join(SOURCE + "/" + s for s in BROKEN_SOURCES)
+        make = "silent make -d classes -sourcepath %s %%" % SOURCE
         write = ("call writefile(map(getqflist(), 'printf(\"%%s|%%d|%%d|%%s|%%s\", bufname(v:val.bufnr),"
                  " v:val.lnum, v:val.col, v:val.type, v:val.text)'), '%s')" % entries)
         env = dict(os.environ, PATH=os.path.dirname(DROSK) + os.pathsep + os.environ["PATH"])
         run = self.execute(["vim", "-es", "-N", "-u", "NONE", "-i", "NONE",
                             "-c", "set rtp^=" + os.path.join(root, "vim"), "-c", "compiler drosk",
-                            "-c", make, "-c", write, "-c", "qa!"], broken, env=env)
+                            "-c", make, "-c", write, "-c", "qa!", BROKEN_FILE], cwd, env=env)
         self.assertEqual(run.status, 0, run.stderr)
         with open(entries, "rb") as f:
-            self.assertEqual(f.read().decode(), "%s|%d|21|E|%s\n" % (
-                BROKEN_FILE, BROKEN_LINE, BROKEN_MESSAGE[len("error: "):]))
+            return f.read().decode()
 
     def test_argument_file_rewritten_with_crlf_is_read_by_javac(self):
         # As Ant writes it (bare, LF) and as Maven writes it (every argument quoted, LF), named by
