@@ -274,7 +274,7 @@ class RealCommandProcessor(DroskCase):
         return self.drosk_line(EXE + " " + args, env={"COMSPEC": CMD})
 
     def test_arguments_reach_the_compiler_as_written(self):
-        javac = self.stub("--record-line", "javac", "--copy-arg-file", "seen", "--err-file",
+        javac = self.stub("--record", "javac", "--copy-arg-file", "seen", "--err-file",
                           "messages", "--")
         self.ini(preprocess=self.preprocess, javac=javac)
         self.write("messages", b"pp\\R&D\\A.java:1: error\n")
@@ -282,10 +282,22 @@ class RealCommandProcessor(DroskCase):
         args = '-d out src\\R&D\\A.java "@my files.txt" -J-Dx=a^b a|b a>b (x) -J-Dx="a'
         run = self.drosk_cmd(args)
         self.assertEqual(self.read("pre.ran").strip(), b"ran")
-        self.assertEqual(self.read("javac.line").rstrip(b" "),
-                         (javac + " " + args.replace("src", "pp")).encode())
+        self.assertEqual(self.received("javac"), ["-d", "out", "pp\\R&D\\A.java", "@my files.txt",
+                                                  "-J-Dx=a^b", "a|b", "a>b", "(x)", "-J-Dx=a"])
         self.assertEqual(self.read("seen"), b"pp\\B.java\r\n")
         self.assertEqual(run.stderr, b"src\\R&D\\A.java:1: error\r\n")
+
+    def test_a_quote_left_open_keeps_no_blank_of_the_command_text(self):
+        self.ini(preprocess=self.preprocess)
+        for args, received, logged in (
+                ('-d out "src\\B C.java', ["-d", "out", "pp\\B C.java"], '^"pp\\B C.java^"'),
+                ('-g "a b ', ["-g", "a b "], '^"a b ^"'),
+                ('-g "a\\', ["-g", "a\\"], '^"a\\\\^"')):
+            with self.subTest(args=args):
+                self.drosk_cmd(args)
+                self.assertEqual(self.received("javac"), received)
+                self.assertTrue(self.read("__drosk__.log").endswith((logged + CAPTURE).encode()))
+                os.remove(self.path("javac.argv"))
 
     def test_quoted_command_paths_with_blanks_and_parentheses(self):
         # Where a JDK installs by default. The stand-in runs no batch file.
