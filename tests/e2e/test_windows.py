@@ -154,6 +154,19 @@ class ArgFile(DroskCase):
         self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
         self.assertFalse(self.exists("files.tx_"))
 
+    def test_an_argument_file_name_past_260_characters(self):
+        # Build tools hand absolute names from deep build folders.
+        self.ini()
+        folder = "d" * 100 + "/e"
+        folder += "e" * (300 - len(windows_path(self.path(folder + "/files.txt"))))
+        name = windows_path(self.path(folder + "/files.txt"))
+        self.assertEqual(len(name), 300)
+        self.write(folder + "/files.txt", "src/A.java\n")
+        self.assertEqual(self.drosk("-d", "out", "@" + name).status, 0)
+        self.assertEqual(self.read(folder + "/files.txt"), b"pp/A.java\r\n")
+        self.assertEqual(os.listdir(self.path(folder)), ["files.txt"])
+        self.assertEqual(self.received("javac"), ["-d", "out", "@" + name])
+
     def test_a_device_name_is_refused_unopened(self):
         self.ini()
         self.assertFailed(self.drosk("@NUL"), b"NUL: Can't open")
