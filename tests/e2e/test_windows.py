@@ -302,14 +302,15 @@ class RealCommandProcessor(DroskCase):
 
     def test_a_quote_left_open_keeps_no_blank_of_the_command_text(self):
         self.ini(preprocess=self.preprocess)
+        javac = self.stub("--record", "javac", "--")
         for args, received, logged in (
-                ('-d out "src\\B C.java', ["-d", "out", "pp\\B C.java"], '^"pp\\B C.java^"'),
-                ('-g "a b ', ["-g", "a b "], '^"a b ^"'),
-                ('-g "a\\', ["-g", "a\\"], '^"a\\\\^"')):
+                ('-d out "src\\B C.java', ["-d", "out", "pp\\B C.java"], '-d out ^"pp\\B C.java^"'),
+                ('-g "a\\', ["-g", "a\\"], '-g ^"a\\\\^"')):
             with self.subTest(args=args):
                 self.drosk_cmd(args)
                 self.assertEqual(self.received("javac"), received)
-                self.assertTrue(self.read("__drosk__.log").endswith((logged + CAPTURE).encode()))
+                self.assertEqual(self.read("__drosk__.log"),
+                                 (javac + " " + logged + CAPTURE).encode())
                 os.remove(self.path("javac.argv"))
 
     def test_quoted_command_paths_with_blanks_and_parentheses(self):
