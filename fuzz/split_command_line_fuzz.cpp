@@ -1,7 +1,8 @@
 // split_command_line against a transcription of its steps on a copy of the line, done the slow way
 // (a caret or quote is removed by moving the rest of the text left); the argument file that the
-// argument string names, against a character-by-character model of the C runtime's split; and the
-// argument string escaped for cmd.exe, read back with cmd.exe's caret rule.
+// argument string names, and the string with its quote closed, against a character-by-character
+// model of the C runtime's split; and the argument string escaped for cmd.exe, read back with
+// cmd.exe's caret rule.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -119,6 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   fuzz::require(arg_file_in_line(args) == expected, "argument file differs from the model");
+  // Closed, the string ends its last argument before a blank and more, which it would otherwise
+  // take in.
+  std::vector<std::string> followed = reference_arguments(args);
+  followed.push_back("x");
+  fuzz::require(reference_arguments(close_open_quote(args) + " x") == followed,
+                "a closed string splits otherwise or leaves a quote open");
 
   std::optional<std::string> escaped = escape_for_cmd(args);
   bool line_break = args.find_first_of("\r\n") != std::string::npos;

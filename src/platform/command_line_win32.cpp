@@ -42,7 +42,9 @@ std::optional<std::string> make_preprocess_command(std::string_view preprocess) 
 
 compile_command make_compile_command(std::string_view javac, std::vector<std::string> args) {
   std::string_view line = args.empty() ? std::string_view() : args.front();
-  std::optional<std::string> escaped = escape_for_cmd(line, ansi_lead_byte);
+  // cmd.exe, which never sees the carets' quotes open, keeps the blank before the redirection.
+  std::optional<std::string> escaped =
+      escape_for_cmd(close_open_quote(line, ansi_lead_byte), ansi_lead_byte);
   std::string text = compile_command_text(javac, escaped.value_or(""));
   std::string refusal;
   if (!escaped) {

@@ -5,7 +5,10 @@
 #include <string>
 
 #include "platform/files.hpp"
+#include "platform/long_path_win32.hpp"
 
+// Every name goes through long_path, so that a file deep in a build folder opens as one near the
+// root does.
 namespace drosk::platform {
 
 // Standard error is written with WriteFile (standard_error_win32.cpp), past the C runtime and its
@@ -14,12 +17,12 @@ void prepare_process() {}
 
 // Opening a directory fails on Windows, so no check is needed here.
 std::FILE* open_for_reading(const std::string& name) {
-  return std::fopen(name.c_str(), "rb");
+  return _wfopen(long_path(name).c_str(), L"rb");
 }
 
 namespace {
 
-// A C stream over a handle of CreateFileA; nullptr, with the handle closed, when there is none.
+// A C stream over a handle of CreateFileW; nullptr, with the handle closed, when there is none.
 std::FILE* stream(HANDLE handle, int flags, const char* mode) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
@@ -37,12 +40,13 @@ std::FILE* stream(HANDLE handle, int flags, const char* mode) {
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
   // Looked at before it is opened, so that a device name (NUL, CON, COM1) is refused unopened where
   // the attributes tell; the open handle is looked at again, which refuses a pipe or a device.
-  DWORD kind = GetFileAttributesA(name.c_str());
+  std::wstring path = long_path(name);
+  DWORD kind = GetFileAttributesW(path.c_str());
   if (kind == INVALID_FILE_ATTRIBUTES ||
       (kind & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
     return nullptr;
   // Shared for deletion, so that a hard link to it under the temporary's name can be removed.
-  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ,
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
@@ -55,21 +59,22 @@ std::FILE* open_regular_for_reading(const std::string& name, file_attributes& at
 }
 
 std::FILE* open_for_writing(const std::string& name) {
-  return std::fopen(name.c_str(), "wb");
+  return _wfopen(long_path(name).c_str(), L"wb");
 }
 
 std::FILE* create_temporary(const std::string& name) {
   // Whatever else stands there is in the way, a read-only file too. A link is removed, not
   // followed: its attributes are its own.
-  DWORD kind = GetFileAttributesA(name.c_str());
+  std::wstring path = long_path(name);
+  DWORD kind = GetFileAttributesW(path.c_str());
   if (kind != INVALID_FILE_ATTRIBUTES) {
     if (kind & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
     if ((kind & FILE_ATTRIBUTE_READONLY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
-      SetFileAttributesA(name.c_str(), kind & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileA(name.c_str());
+      SetFileAttributesW(path.c_str(), kind & ~FILE_ATTRIBUTE_READONLY);
+    DeleteFileW(path.c_str());
   }
   // Shared with no one while it is written.
-  HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   return stream(handle, 0, "wb");
 }
@@ -86,22 +91,23 @@ void give_attributes(std::FILE* file, const file_attributes& attributes) {
 }
 
 bool remove_file(const std::string& name) {
-  return DeleteFileA(name.c_str()) != 0;
+  return DeleteFileW(long_path(name).c_str()) != 0;
 }
 
 bool clear_old_file(const std::string& name) {
-  DWORD kind = GetFileAttributesA(name.c_str());
+  std::wstring path = long_path(name);
+  DWORD kind = GetFileAttributesW(path.c_str());
   if (kind == INVALID_FILE_ATTRIBUTES ||
       (kind & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
     return true;
-  std::string aside = name + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                      std::to_string(GetTickCount64()) + ".old";
-  if (MoveFileExA(name.c_str(), aside.c_str(), 0)) {
-    SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(aside.c_str());
+  std::wstring aside = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(GetTickCount64()) + L".old";
+  if (MoveFileExW(path.c_str(), aside.c_str(), 0)) {
+    SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(aside.c_str());
     return true;
   }
-  HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE,
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -117,9 +123,10 @@ bool no_room_for(const std::string&) {
 // One rename over the old file. A read-only file is not replaced, as it could not be deleted (Wine
 // would replace it).
 bool replace_file(const std::string& from, const std::string& to) {
-  DWORD kind = GetFileAttributesA(to.c_str());
+  std::wstring target = long_path(to);
+  DWORD kind = GetFileAttributesW(target.c_str());
   if (kind != INVALID_FILE_ATTRIBUTES && (kind & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(long_path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 }  // namespace drosk::platform

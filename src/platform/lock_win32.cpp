@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include "platform/lock.hpp"
+#include "platform/long_path_win32.hpp"
 
 namespace drosk::platform {
 namespace {
@@ -19,7 +20,7 @@ OVERLAPPED locked_range() {
 // The file's byte-range lock, waited for; INVALID_HANDLE_VALUE where there is none. Shared for
 // reading, writing and deleting, so that an editor can still save the file.
 HANDLE lock_file(const std::string& name) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;

@@ -7,21 +7,27 @@ bool is_blank(char c) {
   return c == ' ' || c == '\t';
 }
 
-}  // namespace
+// Where a split ends: inside quotes or not, and the backslashes that end the string.
+struct split_end {
+  bool quoted = false;
+  std::size_t backslashes = 0;
+};
 
-std::vector<std::string> split_arguments(std::string_view line, lead_byte_test lead_byte) {
-  std::vector<std::string> args;
+split_end split(std::string_view line, lead_byte_test lead_byte, std::vector<std::string>& args) {
+  split_end end;
+  bool& quoted = end.quoted;
   std::size_t i = 0;
   for (;;) {
     while (i < line.size() && is_blank(line[i])) ++i;
-    if (i == line.size()) return args;
+    if (i == line.size()) return end;
     std::string& arg = args.emplace_back();
-    bool quoted = false;
+    quoted = false;
     while (i < line.size() && (quoted || !is_blank(line[i]))) {
       std::size_t backslashes = line.find_first_not_of('\\', i);
       if (backslashes == std::string_view::npos) backslashes = line.size();
       std::size_t count = backslashes - i;
       i = backslashes;
+      end.backslashes = i == line.size() ? count : 0;
       if (i == line.size() || line[i] != '"') {
         arg.append(count, '\\');
         if (i == line.size() || (!quoted && is_blank(line[i]))) break;
@@ -41,6 +47,22 @@ std::vector<std::string> split_arguments(std::string_view line, lead_byte_test l
       ++i;
     }
   }
+}
+
+}  // namespace
+
+std::vector<std::string> split_arguments(std::string_view line, lead_byte_test lead_byte) {
+  std::vector<std::string> args;
+  split(line, lead_byte, args);
+  return args;
+}
+
+std::string close_open_quote(std::string_view line, lead_byte_test lead_byte) {
+  std::vector<std::string> args;
+  split_end end = split(line, lead_byte, args);
+  std::string closed(line);
+  if (end.quoted) closed.append(end.backslashes, '\\').append(1, '"');
+  return closed;
 }
 
 std::optional<std::string> arg_file_in_line(std::string_view line, lead_byte_test lead_byte) {

@@ -19,6 +19,13 @@ inline bool no_lead_bytes(unsigned char) {
 // n and a plain quote). Within quotes, "" is a plain quote. A double-byte character is never cut.
 std::vector<std::string> split_arguments(std::string_view line, lead_byte_test lead_byte);
 
+// The argument string with a closing quote added where the split above leaves it inside quotes,
+// and the backslashes that end it doubled, so that they still stand for themselves: followed by a
+// blank and more, it splits into its own arguments and then the others. A command text follows it
+// with the blank before its redirection, which the compiler would otherwise take into the last
+// argument.
+std::string close_open_quote(std::string_view line, lead_byte_test lead_byte = no_lead_bytes);
+
 // The argument file named in a verbatim argument string: the first argument, split as above, that
 // begins with a single "@"; its name is the rest of that argument.
 std::optional<std::string> arg_file_in_line(std::string_view line,

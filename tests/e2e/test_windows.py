@@ -154,6 +154,19 @@ class ArgFile(DroskCase):
         self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
         self.assertFalse(self.exists("files.tx_"))
 
+    def test_an_argument_file_name_past_260_characters(self):
+        # Build tools hand absolute names from deep build folders.
+        self.ini()
+        folder = "d" * 100 + "/e"
+        folder += "e" * (300 - len(windows_path(self.path(folder + "/files.txt"))))
+        name = windows_path(self.path(folder + "/files.txt"))
+        self.assertEqual(len(name), 300)
+        self.write(folder + "/files.txt", "src/A.java\n")
+        self.assertEqual(self.drosk("-d", "out", "@" + name).status, 0)
+        self.assertEqual(self.read(folder + "/files.txt"), b"pp/A.java\r\n")
+        self.assertEqual(os.listdir(self.path(folder)), ["files.txt"])
+        self.assertEqual(self.received("javac"), ["-d", "out", "@" + name])
+
     def test_a_device_name_is_refused_unopened(self):
         self.ini()
         self.assertFailed(self.drosk("@NUL"), b"NUL: Can't open")
@@ -274,7 +287,7 @@ class RealCommandProcessor(DroskCase):
         return self.drosk_line(EXE + " " + args, env={"COMSPEC": CMD})
 
     def test_arguments_reach_the_compiler_as_written(self):
-        javac = self.stub("--record-line", "javac", "--copy-arg-file", "seen", "--err-file",
+        javac = self.stub("--record", "javac", "--copy-arg-file", "seen", "--err-file",
                           "messages", "--")
         self.ini(preprocess=self.preprocess, javac=javac)
         self.write("messages", b"pp\\R&D\\A.java:1: error\n")
@@ -282,10 +295,23 @@ class RealCommandProcessor(DroskCase):
         args = '-d out src\\R&D\\A.java "@my files.txt" -J-Dx=a^b a|b a>b (x) -J-Dx="a'
         run = self.drosk_cmd(args)
         self.assertEqual(self.read("pre.ran").strip(), b"ran")
-        self.assertEqual(self.read("javac.line").rstrip(b" "),
-                         (javac + " " + args.replace("src", "pp")).encode())
+        self.assertEqual(self.received("javac"), ["-d", "out", "pp\\R&D\\A.java", "@my files.txt",
+                                                  "-J-Dx=a^b", "a|b", "a>b", "(x)", "-J-Dx=a"])
         self.assertEqual(self.read("seen"), b"pp\\B.java\r\n")
         self.assertEqual(run.stderr, b"src\\R&D\\A.java:1: error\r\n")
+
+    def test_a_quote_left_open_keeps_no_blank_of_the_command_text(self):
+        self.ini(preprocess=self.preprocess)
+        javac = self.stub("--record", "javac", "--")
+        for args, received, logged in (
+                ('-d out "src\\B C.java', ["-d", "out", "pp\\B C.java"], '-d out ^"pp\\B C.java^"'),
+                ('-g "a\\', ["-g", "a\\"], '-g ^"a\\\\^"')):
+            with self.subTest(args=args):
+                self.drosk_cmd(args)
+                self.assertEqual(self.received("javac"), received)
+                self.assertEqual(self.read("__drosk__.log"),
+                                 (javac + " " + logged + CAPTURE).encode())
+                os.remove(self.path("javac.argv"))
 
     def test_quoted_command_paths_with_blanks_and_parentheses(self):
         # Where a JDK installs by default. The stand-in runs no batch file.

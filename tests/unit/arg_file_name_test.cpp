@@ -37,6 +37,32 @@ TEST(ArgFileName, QuotedAsTheCRuntimeReadsIt) {
   EXPECT_EQ(arg_file_in_line("\"@\x95\\\" x", shift_jis_lead), "\x95\\");
 }
 
+TEST(CloseOpenQuote, ClosesWhereTheCRuntimeLeavesAQuoteOpen) {
+  EXPECT_EQ(close_open_quote(R"(-d out "src\B C.java)"), R"(-d out "src\B C.java")");
+  EXPECT_EQ(close_open_quote(R"("a\)"), R"("a\\")");
+  EXPECT_EQ(close_open_quote(R"("a b \\)"), R"("a b \\\\")");
+  EXPECT_EQ(close_open_quote(R"(x ")"), R"(x "")");
+  EXPECT_EQ(close_open_quote(R"("\b"")"), R"("\b""")");  // "" within quotes is a plain quote
+  EXPECT_EQ(close_open_quote(R"("a" b\ \"c\)"), R"("a" b\ \"c\)");
+  EXPECT_EQ(close_open_quote("\"\x95\\", shift_jis_lead), "\"\x95\\\"");
+}
+
+// Every string of quotes, backslashes, blanks and letters up to 7 long: what the compiler gets
+// from the closed string, with the blank and the rest of a command text after it, is the string's
+// own arguments and then the rest's.
+TEST(CloseOpenQuote, SplitsAsTheStringItselfThenEndsIt) {
+  const std::string alphabet = "\"\\ a";
+  std::vector<std::string> strings{""};
+  for (std::size_t n = 0; n < strings.size() && strings[n].size() < 7; ++n) {
+    for (char c : alphabet) strings.push_back(strings[n] + c);
+  }
+  for (const std::string& line : strings) {
+    std::vector<std::string> expected = split_arguments(line, no_lead_bytes);
+    expected.push_back("x");
+    EXPECT_EQ(split_arguments(close_open_quote(line) + " x", no_lead_bytes), expected) << line;
+  }
+}
+
 TEST(ArgFileName, InAnArgumentList) {
   EXPECT_EQ(arg_file_in_list({"-d", "out", "@my files.txt", "@other"}), "my files.txt");
   EXPECT_EQ(arg_file_in_list({"@"}), "");
