@@ -5,6 +5,7 @@ import pty
 import shlex
 import signal
 import subprocess
+import sys
 import time
 import unittest
 
@@ -14,6 +15,14 @@ from drosk_case import DROSK, STUB, DroskCase, polled, session_is_gone
 # real-time signals.
 CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGALRM,
               signal.SIGUSR1, signal.SIGUSR2, signal.SIGRTMIN, signal.SIGRTMAX)
+# Starts a command as a reaper of orphans (Linux) that reaps none until the command ends, and
+# passes the command's status on; the cancelling signal is for the command alone.
+NOT_REAPING = """import ctypes, signal, subprocess, sys
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)
+command = subprocess.Popen(sys.argv[1:])
+signal.signal(signal.SIGTERM, signal.SIG_IGN)
+sys.exit(command.wait())
+"""
 # Processes, their sessions and their signals are looked up in /proc.
 with_proc = unittest.skipUnless(os.path.exists("/proc/self/status"), "needs Linux's /proc")
 
@@ -84,6 +93,47 @@ class SignalsToDroskAlone(DroskCase):
         run = self.start("src/A.java")
         self.signal_once_recorded(run, "javac", signal.SIGTERM)
         self.assertEqual(run.returncode, 128 + signal.SIGTERM)
+        self.assertTrue(session_is_gone(run.pid))
+
+    def test_a_compile_cancelled_before_its_capture_is_made(self):
+        # The shell is still in the command ahead of the redirection.
+        self.ini(javac=self.stub("--record", "early", "--sleep", "120") + "; " + self.stub("--"))
+        run = self.start("src/A.java")
+        stdout, stderr = self.signal_once_recorded(run, "early", signal.SIGTERM)
+        self.assertEqual((run.returncode, stdout, stderr),
+                         (128 + signal.SIGTERM, b"preprocessed\n", b""))
+
+    def test_the_group_paused_and_resumed_by_others_runs_on(self):
+        self.ini(javac="echo $$ >group; " + self.stub("--record", "javac", "--sleep", "1", "--"))
+        run = self.start("src/A.java")
+        while self.received("javac") is None:
+            time.sleep(0.01)
+        group = int(self.read("group"))
+        os.killpg(group, signal.SIGSTOP)
+        time.sleep(0.2)
+        os.killpg(group, signal.SIGCONT)
+        try:
+            stdout, _ = run.communicate(timeout=20)
+        finally:
+            if run.poll() is None:
+                os.killpg(run.pid, signal.SIGKILL)
+                run.wait()
+        self.assertEqual((run.returncode, stdout), (0, b"preprocessed\n"))
+
+    def test_a_cancel_ends_with_the_processes_not_their_reaping(self):
+        # Under an ancestor that reaps orphans only at its end: the shell's children, left to drosk
+        # when the shell ends, are gone once drosk reaps them. The compiler records the signal.
+        self.ini(javac="(%s &); trap 'echo TERM >trapped' TERM; %s" % (
+            self.stub("--sleep", "120"), self.stub("--record", "javac", "--sleep", "120", "--")))
+        started = time.monotonic()
+        run = subprocess.Popen([sys.executable, "-c", NOT_REAPING, DROSK, "src/A.java"],
+                               cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, start_new_session=True)
+        self.signal_once_recorded(run, "javac", signal.SIGTERM, group=True)
+        self.assertEqual(run.returncode, 128 + signal.SIGTERM)
+        self.assertEqual(self.read("trapped"), b"TERM\n")
+        # Far inside the grace period after which drosk kills what is left.
+        self.assertLess(time.monotonic() - started, 4)
         self.assertTrue(session_is_gone(run.pid))
 
     def test_a_signal_drosk_inherited_ignored_is_not_passed_on(self):
