@@ -6,6 +6,7 @@ import shlex
 import signal
 import subprocess
 import sys
+import termios
 import time
 import unittest
 
@@ -298,6 +299,54 @@ class AtATerminal(DroskCase):
         self.assertEqual(self.run_at_terminal("javac", b"typed\n", background=True),
                          ["stopped, 0 running", "status 0"])
         self.assertEqual(self.read("line"), b"typed")
+
+    def test_a_stopped_command_of_an_orphaned_drosk_is_hung_up(self):
+        # As `( drosk & )` at a terminal with `stty tostop`: no shell can continue drosk's group,
+        # so the system discards the stop that drosk would copy, and the command, continued, would
+        # stop again at its write to the terminal, for ever.
+        self.ini(javac="echo line >/dev/tty; " + self.stub("--"))
+        pid, terminal = pty.fork()
+        if pid == 0:
+            try:
+                orphaned_background_job([DROSK, "src/A.java"], self.dir)
+            finally:
+                os._exit(0)
+        try:
+            ended = polled(lambda: os.waitpid(pid, os.WNOHANG)[0] == pid, 30)
+        finally:
+            os.close(terminal)
+            group = int(self.read("group"))
+            if not ended:
+                os.kill(pid, signal.SIGKILL)
+                os.waitpid(pid, 0)
+        self.assertTrue(ended, "the terminal's session never ended")
+        left_behind = not session_is_gone(pid, 5)
+        if left_behind:
+            os.killpg(group, signal.SIGKILL)
+        self.assertEqual(self.read("status"), b"%d\n" % (128 + signal.SIGHUP))
+        self.assertFalse(left_behind)
+
+
+def orphaned_background_job(argv, cwd):
+    """Runs in the terminal's session as its shell: sets `stty tostop`, starts argv in a background
+    group of its own whose starter has ended, and waits (10 s at most) for argv's status, which the
+    group's shell writes to "status"."""
+    attributes = termios.tcgetattr(0)
+    attributes[3] |= termios.TOSTOP
+    termios.tcsetattr(0, termios.TCSANOW, attributes)
+    os.chdir(cwd)
+    starter = os.fork()
+    if starter == 0:
+        os.setpgid(0, 0)
+        with open("group", "w") as f:
+            f.write("%d" % os.getpid())
+        if os.fork() == 0:
+            polled(lambda: os.getppid() != starter, 10)  # orphaned before it starts
+            os.execv("/bin/sh", ["sh", "-c", '"$@" </dev/null >out 2>err; echo $? >status', "sh"]
+                     + argv)
+        os._exit(0)
+    os.waitpid(starter, 0)
+    polled(lambda: os.path.exists("status"), 10)
 
 
 if __name__ == "__main__":
