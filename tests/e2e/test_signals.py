@@ -6,7 +6,6 @@ import shlex
 import signal
 import subprocess
 import sys
-import termios
 import time
 import unittest
 
@@ -105,21 +104,11 @@ class SignalsToDroskAlone(DroskCase):
                          (128 + signal.SIGTERM, b"preprocessed\n", b""))
 
     def test_the_group_paused_and_resumed_by_others_runs_on(self):
-        self.ini(javac="echo $$ >group; " + self.stub("--record", "javac", "--sleep", "1", "--"))
-        run = self.start("src/A.java")
-        while self.received("javac") is None:
-            time.sleep(0.01)
-        group = int(self.read("group"))
-        os.killpg(group, signal.SIGSTOP)
-        time.sleep(0.2)
-        os.killpg(group, signal.SIGCONT)
-        try:
-            stdout, _ = run.communicate(timeout=20)
-        finally:
-            if run.poll() is None:
-                os.killpg(run.pid, signal.SIGKILL)
-                run.wait()
-        self.assertEqual((run.returncode, stdout), (0, b"preprocessed\n"))
+        # Paused and resumed from outside the group, as a debugger or a job scheduler does.
+        pause = 'setsid sh -c "kill -STOP -$$; sleep 0.2; kill -CONT -$$" & wait $!; '
+        self.ini(javac=pause + self.stub("--"))
+        run = self.drosk("src/A.java", start_new_session=True, timeout=15)
+        self.assertEqual((run.status, run.stdout), (0, b"preprocessed\n"))
 
     def test_a_cancel_ends_with_the_processes_not_their_reaping(self):
         # Under an ancestor that reaps orphans only at its end: the shell's children, left to drosk
@@ -305,48 +294,16 @@ class AtATerminal(DroskCase):
         # so the system discards the stop that drosk would copy, and the command, continued, would
         # stop again at its write to the terminal, for ever.
         self.ini(javac="echo line >/dev/tty; " + self.stub("--"))
+        job = ('stty tostop; set -m; ( { "$0" A.java </dev/null >out 2>&1; echo $? >status; } & );'
+               ' for i in $(seq 500); do [ -e status ] && break; sleep 0.02; done')
         pid, terminal = pty.fork()
         if pid == 0:
-            try:
-                orphaned_background_job([DROSK, "src/A.java"], self.dir)
-            finally:
-                os._exit(0)
-        try:
-            ended = polled(lambda: os.waitpid(pid, os.WNOHANG)[0] == pid, 30)
-        finally:
-            os.close(terminal)
-            group = int(self.read("group"))
-            if not ended:
-                os.kill(pid, signal.SIGKILL)
-                os.waitpid(pid, 0)
-        self.assertTrue(ended, "the terminal's session never ended")
-        left_behind = not session_is_gone(pid, 5)
-        if left_behind:
-            os.killpg(group, signal.SIGKILL)
+            os.chdir(self.dir)
+            os.execv("/bin/sh", ["sh", "-c", job, DROSK])
+        os.waitpid(pid, 0)  # the shell's wait is bounded
+        os.close(terminal)
         self.assertEqual(self.read("status"), b"%d\n" % (128 + signal.SIGHUP))
-        self.assertFalse(left_behind)
-
-
-def orphaned_background_job(argv, cwd):
-    """Runs in the terminal's session as its shell: sets `stty tostop`, starts argv in a background
-    group of its own whose starter has ended, and waits (10 s at most) for argv's status, which the
-    group's shell writes to "status"."""
-    attributes = termios.tcgetattr(0)
-    attributes[3] |= termios.TOSTOP
-    termios.tcsetattr(0, termios.TCSANOW, attributes)
-    os.chdir(cwd)
-    starter = os.fork()
-    if starter == 0:
-        os.setpgid(0, 0)
-        with open("group", "w") as f:
-            f.write("%d" % os.getpid())
-        if os.fork() == 0:
-            polled(lambda: os.getppid() != starter, 10)  # orphaned before it starts
-            os.execv("/bin/sh", ["sh", "-c", '"$@" </dev/null >out 2>err; echo $? >status', "sh"]
-                     + argv)
-        os._exit(0)
-    os.waitpid(starter, 0)
-    polled(lambda: os.path.exists("status"), 10)
+        self.assertTrue(session_is_gone(pid))
 
 
 if __name__ == "__main__":
