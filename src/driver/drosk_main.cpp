@@ -54,12 +54,15 @@ int run_stages(int argc, char** argv) {
 
   // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
   remove_earlier_capture();
-  int status = platform::run_command(compile.run_text, compile_mark, compile.parameters).status;
+  platform::command_result compiled =
+      platform::run_command(compile.run_text, compile_mark, compile.parameters);
 
   write_command_log(compile.log_text);
-  check_capture_space(status);
-  relay_compiler_errors(settings);
-  return status;
+  // Ended by a signal that drosk passed on, maybe before the capture was made: what there is of it
+  // is relayed.
+  if (!compiled.cancelled) check_capture_space(compiled.status);
+  relay_compiler_errors(settings, compiled.cancelled);
+  return compiled.status;
 }
 
 }  // namespace

@@ -17,8 +17,9 @@ void remove_earlier_capture() {
   if (!platform::clear_old_file("__stderr__.log")) fatal("__stderr__.log: Can't unlink");
 }
 
-void relay_compiler_errors(const Settings& settings) {
+void relay_compiler_errors(const Settings& settings, bool cancelled) {
   file_ptr in(platform::open_for_reading("__stderr__.log"));
+  if (!in && cancelled) return;
   // The blank at the end is part of the message, as tools that match it know it.
   if (!in) fatal("__stderr__.log: Can't open ");
   // Carriage returns are dropped, but a Ctrl-Z is carried on: javac quotes source lines, which may

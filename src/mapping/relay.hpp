@@ -17,7 +17,8 @@ void map_message_lines(std::string_view lines, const Settings& settings, std::st
 // with "Can't unlink" when it stays.
 void remove_earlier_capture();
 
-// Copies __stderr__.log to standard error, mapped back to the source tree.
-void relay_compiler_errors(const Settings& settings);
+// Copies __stderr__.log to standard error, mapped back to the source tree. A compile `cancelled`
+// may have ended before its shell made the capture: none is then nothing to relay.
+void relay_compiler_errors(const Settings& settings, bool cancelled);
 
 }  // namespace drosk

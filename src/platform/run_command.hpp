@@ -10,6 +10,7 @@ namespace drosk::platform {
 // the signal dispositions and mask drosk inherited (the commands get them back), takes the signals
 // that would end drosk (they still end it, unless a command runs), and gives SIGCHLD its default
 // for drosk itself, since a parent may pass it on ignored and waiting for a command then fails.
+// On Linux drosk also becomes the reaper of its commands' orphans.
 void prepare_commands();
 
 struct command_result {

@@ -3,7 +3,11 @@
 #include <sys/select.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#if __has_include(<sys/prctl.h>)
+#include <sys/prctl.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <vector>
@@ -25,6 +29,8 @@ constexpr std::string_view exit_command = "EXIT() { exit $1; }; ";
 constexpr auto grace_period = std::chrono::seconds(5);
 // How long drosk then still waits for killed processes that no one reaps.
 constexpr auto reaping_time = std::chrono::seconds(1);
+// How often the end of a group is looked for where no signal tells of it.
+constexpr auto poll_time = std::chrono::milliseconds(10);
 
 // The signals other than the cancelling ones (below) whose disposition drosk changes for itself.
 constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
@@ -32,6 +38,9 @@ constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
 // What drosk inherited: which signals were ignored, and the signal mask.
 sigset_t inherited_ignored;
 sigset_t inherited_mask;
+
+// drosk reaps the orphans of its commands (Linux), so a SIGCHLD comes as each of them ends.
+bool reaper = false;
 
 // What a cancelling signal does, changed only while signals are blocked: it ends drosk, as at its
 // default action; or, while a command runs in a group of its own, it is noted to be passed on; or,
@@ -84,6 +93,15 @@ void set_action(int sig, void (*handler)(int), struct sigaction* old = nullptr) 
   action.sa_handler = handler;
   sigfillset(&action.sa_mask);
   sigaction(sig, &action, old);
+}
+
+// One past the highest signal number: FreeBSD's NSIG leaves out its real-time signals (65-126).
+int signal_end() {
+#ifdef SIGRTMAX
+  return std::max(NSIG, SIGRTMAX + 1);
+#else
+  return NSIG;
+#endif
 }
 
 void block_all(sigset_t* old = nullptr) {
@@ -155,9 +173,25 @@ bool in_terminal_foreground() {
   return foreground;
 }
 
-// Stops drosk with `sig` at its default action, as the terminal stops a process, and returns once
-// drosk is continued. Signals are blocked on entry and on return.
-void stop_self(int sig) {
+// Takes `sig` if it is pending (and blocked); true if it was.
+bool take_pending(int sig) {
+  sigset_t pending;
+  sigpending(&pending);
+  if (sigismember(&pending, sig) != 1) return false;
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, sig);
+  int taken;
+  sigwait(&only, &taken);
+  return true;
+}
+
+// Stops drosk with `sig` at its default action, as the terminal stops a process; true once drosk
+// is continued, false when the system discarded the stop, as it does in an orphaned group, where
+// no shell could continue drosk. Signals are blocked on entry and on return; SIGCONT stays so,
+// and is pending afterwards only if drosk stopped.
+bool stop_self(int sig) {
+  take_pending(SIGCONT);
   struct sigaction old {};
   set_action(sig, SIG_DFL, &old);
   raise(sig);  // pending until unblocked below
@@ -167,20 +201,28 @@ void stop_self(int sig) {
   sigprocmask(SIG_SETMASK, &only, nullptr);
   block_all();
   sigaction(sig, &old, nullptr);
+  return take_pending(SIGCONT);
 }
 
-// The command's group stopped (it read the terminal from the background, say): drosk stops with
-// the same signal, so that its job, the one the shell knows, shows stopped. Continued in its
-// terminal's foreground (fg), drosk hands the terminal to the command's group; in the foreground or
-// not (bg), it continues the group. SIGTTOU is blocked, so handing the terminal on never stops it.
+// The command's group stopped. A stop by the terminal's job control, at a terminal, is followed:
+// drosk stops with the same signal, so that its job, the one the shell knows, shows stopped.
+// Continued in its terminal's foreground (fg), drosk hands the terminal to the command's group; in
+// the foreground or not (bg), it continues the group. SIGTTOU is blocked, so handing the terminal
+// on never stops drosk. Where drosk cannot stop, the group is hung up (SIGHUP, then SIGCONT), as
+// the system hangs up an orphaned stopped job; continuing it would only see it stop again. Other
+// stops (SIGSTOP, or without a terminal) are left to whoever made them to continue.
 void follow_stop(pid_t group, int sig, bool& handed) {
-  stop_self(sig);
-  int terminal = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
-  if (terminal != -1) {
+  bool job_control = sig == SIGTSTP || sig == SIGTTIN || sig == SIGTTOU;
+  int terminal = job_control ? open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC) : -1;
+  if (terminal == -1) return;
+  if (stop_self(sig)) {
     if (tcgetpgrp(terminal) == getpgrp() && tcsetpgrp(terminal, group) == 0) handed = true;
-    close(terminal);
+    killpg(group, SIGCONT);
+  } else {
+    sigaddset(&received, SIGHUP);  // passed on as if drosk had been hung up
+    cancel_received = 1;
   }
-  killpg(group, SIGCONT);
+  close(terminal);
 }
 
 // Takes the terminal back from the command's group, unless the shell has taken it meanwhile.
@@ -209,33 +251,52 @@ void take_terminal_back(pid_t group) {
   _exit(127);
 }
 
-// Passes each cancelling signal received on to the group; the first one passed, 0 when none.
+// Passes each cancelling signal received on to the group, then continues it, since stopped
+// processes act on them only then; the first one passed, 0 when none.
 int pass_on_received(pid_t group) {
   int first = 0;
-  for (int sig = 1; sig < NSIG; ++sig) {
+  for (int sig = 1; sig < signal_end(); ++sig) {
     if (sigismember(&received, sig) != 1) continue;
     killpg(group, sig);
     if (first == 0) first = sig;
   }
+  if (first != 0) killpg(group, SIGCONT);
   sigemptyset(&received);
   cancel_received = 0;
   return first;
 }
 
+// Reaps the group's processes that are drosk's children: the processor and, where drosk is their
+// reaper, the orphans, which would otherwise keep the group from being empty. False when the
+// processor is lost.
+bool reap_group(pid_t pid, pid_t group, bool& ended) {
+  pid_t got;
+  while ((got = waitpid(-group, nullptr, WNOHANG)) > 0) ended = ended || got == pid;
+  if (ended) return true;
+  got = waitpid(pid, nullptr, WNOHANG);
+  ended = got == pid;
+  return got != -1;
+}
+
+// How long to wait for a signal, from `now` to the deadline; at most a poll where the group's
+// orphans are reaped by another process, unseen.
+struct timespec time_until(clock::time_point deadline, clock::time_point now) {
+  clock::duration left = deadline - now;
+  if (!reaper) left = std::min<clock::duration>(left, poll_time);
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+  auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
+  return {static_cast<time_t>(seconds.count()), static_cast<long>(nanoseconds.count())};
+}
+
 // After a signal was passed on, until no process of the group is left: passes on what else comes,
-// kills what remains after the grace period, and leaves killed processes that no one reaps. Polled,
-// since no signal tells that a group is empty; signals are unblocked only while pselect waits.
-// False when the processor is lost.
+// kills what remains after the grace period, and leaves killed processes that no one reaps. Woken
+// by SIGCHLD as drosk's children end, and by the signals to pass on; signals are unblocked only
+// while pselect waits. False when the processor is lost.
 bool end_group(pid_t pid, pid_t group, bool ended, const sigset_t& wait_mask) {
   clock::time_point deadline = clock::now() + grace_period;
   bool killed = false;
-  const struct timespec tick = {0, 10'000'000};
   for (;;) {
-    if (!ended) {
-      pid_t got = waitpid(pid, nullptr, WNOHANG);
-      if (got == -1) return false;
-      ended = got == pid;
-    }
+    if (!reap_group(pid, group, ended)) return false;
     pass_on_received(group);
     if (ended && killpg(group, 0) == -1 && errno == ESRCH) return true;
     clock::time_point now = clock::now();
@@ -246,7 +307,9 @@ bool end_group(pid_t pid, pid_t group, bool ended, const sigset_t& wait_mask) {
     } else if (now >= deadline && ended) {
       return true;
     }
-    pselect(0, nullptr, nullptr, nullptr, &tick, &wait_mask);
+    // Past both deadlines, only the killed processor is left to end.
+    struct timespec left = time_until(deadline, now);
+    pselect(0, nullptr, nullptr, nullptr, now < deadline ? &left : nullptr, &wait_mask);
   }
 }
 
@@ -280,7 +343,7 @@ void prepare_commands() {
   block_all(&inherited_mask);
   sigset_t cancelling = cancelling_signals();
   sigemptyset(&inherited_ignored);
-  for (int sig = 1; sig < NSIG; ++sig) {
+  for (int sig = 1; sig < signal_end(); ++sig) {
     struct sigaction old {};
     sigaction(sig, nullptr, &old);
     if (old.sa_handler == SIG_IGN)
@@ -289,6 +352,9 @@ void prepare_commands() {
       set_action(sig, on_cancelling_signal);
   }
   signal(SIGCHLD, SIG_DFL);
+#ifdef PR_SET_CHILD_SUBREAPER
+  reaper = prctl(PR_SET_CHILD_SUBREAPER, 1) == 0;
+#endif
   sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
 }
 
@@ -306,9 +372,13 @@ command_result run_command(const std::string& text, const environment_mark& mark
   // inherited ignored stays so.
   bool own_group = !in_terminal_foreground();
   command_signals signals(own_group);
-  // Not posix_spawn: glibc's leaves signals of its own ignored in the command.
+  // Not posix_spawn: glibc's leaves signals of its own ignored in the command. macOS marks vfork
+  // deprecated, but the child's part is written for it, and it is there.
   volatile int exec_error = 0;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   pid_t pid = vfork();
+#pragma GCC diagnostic pop
   if (pid == 0) start_processor(argv.data(), env.data(), own_group, &exec_error);
   if (pid > 0 && exec_error != 0) waitpid(pid, nullptr, 0);
   if (pid == -1 || exec_error != 0) return {-1, false};

@@ -167,7 +167,9 @@ class DroskCase(unittest.TestCase):
                 self.assertIsNone(run.poll(), "drosk ended before %s started" % record)
                 time.sleep(0.01)
             (os.killpg if group else os.kill)(run.pid, sig)
-            return run.communicate(timeout=60)
+            # Well past the grace period for the command's processes, which a sound run never
+            # waits out much longer.
+            return run.communicate(timeout=15)
         finally:
             if run.poll() is None:
                 os.killpg(run.pid, signal.SIGKILL)
@@ -187,13 +189,13 @@ class DroskCase(unittest.TestCase):
             preprocess, javac, source, build, extra)
         self.write("drosk.ini", text)
 
-    def drosk(self, *args, stdin=subprocess.DEVNULL, merge=False, **popen):
+    def drosk(self, *args, stdin=subprocess.DEVNULL, merge=False, timeout=60, **popen):
         if WINDOWS:
             line = command_words([windows_path(DROSK)] + list(args))
             return self.drosk_line(line, stdin=stdin, merge=merge, **popen)
         completed = subprocess.run(
             [DROSK] + list(args), cwd=self.dir, stdin=stdin, stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT if merge else subprocess.PIPE, timeout=60, **popen)
+            stderr=subprocess.STDOUT if merge else subprocess.PIPE, timeout=timeout, **popen)
         return Run(completed)
 
     def drosk_line(self, line, app=DROSK, env=None, stdin=subprocess.DEVNULL, merge=False,

@@ -5,6 +5,7 @@ import pty
 import shlex
 import signal
 import subprocess
+import sys
 import time
 import unittest
 
@@ -14,6 +15,14 @@ from drosk_case import DROSK, STUB, DroskCase, polled, session_is_gone
 # real-time signals.
 CANCELLING = (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGALRM,
               signal.SIGUSR1, signal.SIGUSR2, signal.SIGRTMIN, signal.SIGRTMAX)
+# Starts a command as a reaper of orphans (Linux) that reaps none until the command ends, and
+# passes the command's status on; the cancelling signal is for the command alone.
+NOT_REAPING = """import ctypes, signal, subprocess, sys
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)
+command = subprocess.Popen(sys.argv[1:])
+signal.signal(signal.SIGTERM, signal.SIG_IGN)
+sys.exit(command.wait())
+"""
 # Processes, their sessions and their signals are looked up in /proc.
 with_proc = unittest.skipUnless(os.path.exists("/proc/self/status"), "needs Linux's /proc")
 
@@ -84,6 +93,37 @@ class SignalsToDroskAlone(DroskCase):
         run = self.start("src/A.java")
         self.signal_once_recorded(run, "javac", signal.SIGTERM)
         self.assertEqual(run.returncode, 128 + signal.SIGTERM)
+        self.assertTrue(session_is_gone(run.pid))
+
+    def test_a_compile_cancelled_before_its_capture_is_made(self):
+        # The shell is still in the command ahead of the redirection.
+        self.ini(javac=self.stub("--record", "early", "--sleep", "120") + "; " + self.stub("--"))
+        run = self.start("src/A.java")
+        stdout, stderr = self.signal_once_recorded(run, "early", signal.SIGTERM)
+        self.assertEqual((run.returncode, stdout, stderr),
+                         (128 + signal.SIGTERM, b"preprocessed\n", b""))
+
+    def test_the_group_paused_and_resumed_by_others_runs_on(self):
+        # Paused and resumed from outside the group, as a debugger or a job scheduler does.
+        pause = 'setsid sh -c "kill -STOP -$$; sleep 0.2; kill -CONT -$$" & wait $!; '
+        self.ini(javac=pause + self.stub("--"))
+        run = self.drosk("src/A.java", start_new_session=True, timeout=15)
+        self.assertEqual((run.status, run.stdout), (0, b"preprocessed\n"))
+
+    def test_a_cancel_ends_with_the_processes_not_their_reaping(self):
+        # Under an ancestor that reaps orphans only at its end: the shell's children, left to drosk
+        # when the shell ends, are gone once drosk reaps them. The compiler records the signal.
+        self.ini(javac="(%s &); trap 'echo TERM >trapped' TERM; %s" % (
+            self.stub("--sleep", "120"), self.stub("--record", "javac", "--sleep", "120", "--")))
+        started = time.monotonic()
+        run = subprocess.Popen([sys.executable, "-c", NOT_REAPING, DROSK, "src/A.java"],
+                               cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, start_new_session=True)
+        self.signal_once_recorded(run, "javac", signal.SIGTERM, group=True)
+        self.assertEqual(run.returncode, 128 + signal.SIGTERM)
+        self.assertEqual(self.read("trapped"), b"TERM\n")
+        # Far inside the grace period after which drosk kills what is left.
+        self.assertLess(time.monotonic() - started, 4)
         self.assertTrue(session_is_gone(run.pid))
 
     def test_a_signal_drosk_inherited_ignored_is_not_passed_on(self):
@@ -248,6 +288,22 @@ class AtATerminal(DroskCase):
         self.assertEqual(self.run_at_terminal("javac", b"typed\n", background=True),
                          ["stopped, 0 running", "status 0"])
         self.assertEqual(self.read("line"), b"typed")
+
+    def test_a_stopped_command_of_an_orphaned_drosk_is_hung_up(self):
+        # As `( drosk & )` at a terminal with `stty tostop`: no shell can continue drosk's group,
+        # so the system discards the stop that drosk would copy, and the command, continued, would
+        # stop again at its write to the terminal, for ever.
+        self.ini(javac="echo line >/dev/tty; " + self.stub("--"))
+        job = ('stty tostop; set -m; ( { "$0" A.java </dev/null >out 2>&1; echo $? >status; } & );'
+               ' for i in $(seq 500); do [ -e status ] && break; sleep 0.02; done')
+        pid, terminal = pty.fork()
+        if pid == 0:
+            os.chdir(self.dir)
+            os.execv("/bin/sh", ["sh", "-c", job, DROSK])
+        os.waitpid(pid, 0)  # the shell's wait is bounded
+        os.close(terminal)
+        self.assertEqual(self.read("status"), b"%d\n" % (128 + signal.SIGHUP))
+        self.assertTrue(session_is_gone(pid))
 
 
 if __name__ == "__main__":
