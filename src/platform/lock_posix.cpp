@@ -35,10 +35,11 @@ directory_lock::directory_lock(const std::string&, const std::string& settings_f
   }
   if (fd != -1) close(fd);
   // NFS locks only through a descriptor open for writing (EBADF), which a directory never is;
-  // elsewhere a file system without such locks says ENOLCK, EOPNOTSUPP or EINVAL; a directory
-  // may not be readable (EACCES). Nothing is written to the file.
-  if (error == EBADF || error == ENOLCK || error == EOPNOTSUPP || error == EINVAL ||
-      error == EACCES) {
+  // elsewhere a file system without such locks says ENOLCK, EOPNOTSUPP, ENOTSUP (the same number
+  // on Linux, not everywhere) or EINVAL; a directory may not be readable (EACCES). Nothing is
+  // written to the file.
+  if (error == EBADF || error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP ||
+      error == EINVAL || error == EACCES) {
     file_ = locked(open(settings_file.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   }
 }
