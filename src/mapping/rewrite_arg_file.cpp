@@ -40,6 +40,13 @@ void rewrite_arg_file(const std::optional<std::string>& name, const Settings& se
   if (!in) fatal("%s: Can't open", {*name});
   file_ptr out(platform::create_temporary(temporary));
   if (!out) fatal("%s: Can't open", {temporary});
+  // Opened again once this run has its turn on the temporary: a run in another directory may
+  // have replaced the argument file meanwhile, and its rewrite is what this one rewrites on.
+  in.reset(platform::open_regular_for_reading(*name, attributes));
+  if (!in) {
+    platform::remove_file(temporary);
+    fatal("%s: Can't open", {*name});
+  }
 
   line_blocks blocks(in.get(), read_mode::bytes);
   std::string scratch, lines;
