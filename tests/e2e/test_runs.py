@@ -90,13 +90,11 @@ class SharedArgumentFile(RunCase):
         for round in range(4):
             self.write("common.opts", content)
             runs = [subprocess.Popen([DROSK, "-d", "out", "@../common.opts"], cwd=self.path(m),
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE) for m in modules]
-            ended = [(run.wait(timeout=60), run.stderr.read()) for run in runs]
-            for run in runs:
-                run.stdout.close()
-                run.stderr.close()
-            self.assertEqual(ended, [(0, b"")] * len(runs), "round %d" % round)
+                                     env=self.environment(), stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                    for m in modules]
+            ended = [(run.communicate(timeout=60)[1], run.returncode) for run in runs]
+            self.assertEqual(ended, [(b"", 0)] * len(runs), "round %d" % round)
             self.assertTrue(self.read("common.opts") == rewritten, "round %d" % round)
             for module in modules:
                 self.assertTrue(self.read(module + "/seen") == rewritten, module)
