@@ -76,31 +76,6 @@ class Recursion(RunCase):
         self.assertEqual(self.received("a/javac"), ["pp/A.java"])
 
 
-class SharedArgumentFile(RunCase):
-    def test_runs_in_several_directories_rewrite_one_argument_file_whole(self):
-        # As make -j over modules that each hand the compiler @../common.opts: runs in different
-        # directories do not take turns, yet the file is never cut short and each compiler reads it
-        # whole. Several rounds, since one may fall out without any overlap.
-        content = b"".join(b"src/p%d/A%d.java\n" % (i % 97, i) for i in range(50000))
-        rewritten = content.replace(b"src/", b"pp/").replace(b"\n", b"\r\n")
-        modules = ["m%d" % n for n in range(4)]
-        for module in modules:
-            self.write(module + "/drosk.ini", "preprocess=%s\njavac=%s\nsource=src\nbuild=pp\n" % (
-                self.stub("--exit", "0"), self.stub("--copy-arg-file", "seen", "--")))
-        for round in range(4):
-            self.write("common.opts", content)
-            runs = [subprocess.Popen([DROSK, "-d", "out", "@../common.opts"], cwd=self.path(m),
-                                     env=self.environment(), stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                    for m in modules]
-            ended = [(run.communicate(timeout=60)[1], run.returncode) for run in runs]
-            self.assertEqual(ended, [(b"", 0)] * len(runs), "round %d" % round)
-            self.assertTrue(self.read("common.opts") == rewritten, "round %d" % round)
-            for module in modules:
-                self.assertTrue(self.read(module + "/seen") == rewritten, module)
-            self.assertFalse(self.exists("common.opt_"))
-
-
 class Lock(RunCase):
     def test_a_process_left_running_by_a_command_does_not_hold_the_lock(self):
         daemon = "sh -c 'echo $$ >daemon.pid; exec sleep 300' </dev/null >/dev/null 2>&1 & true"
