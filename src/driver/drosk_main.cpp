@@ -32,8 +32,11 @@ int run_stages(int argc, char** argv) {
   Settings settings = read_settings();
   // Runs in one directory take turns, to the end of the run: they share the build tree, the
   // argument file and the logs. The guards above come first, so that a drosk nested in this run
-  // stops rather than waiting for this run's lock.
-  platform::directory_lock turn(directory, "drosk.ini");
+  // stops rather than waiting for this run's lock. A drosk inside another's preprocess command
+  // does not wait either: the run that holds the lock may itself wait, inside its own preprocess
+  // command, for the lock that this one's caller holds.
+  platform::directory_lock turn(directory, "drosk.ini", !inside_preprocess_command());
+  if (turn.busy()) fatal("drosk.ini: preprocess= starts drosk in a busy directory");
 
   std::optional<std::string> preprocess_command =
       platform::make_preprocess_command(settings.preprocess);

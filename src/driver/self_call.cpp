@@ -18,6 +18,10 @@ bool started_by_compile_command() {
   return std::getenv("DROSK_COMPILE") != nullptr;
 }
 
+bool inside_preprocess_command() {
+  return !inherited_chain().empty();
+}
+
 bool started_by_preprocess_command(std::string_view directory) {
   if (directory.empty()) return false;
   std::string_view chain = inherited_chain();

@@ -21,6 +21,10 @@ bool started_by_compile_command();
 // another directory through drosk; one that leads back to a directory of the chain would start
 // the same preprocess again without end (and wait for that directory's lock).
 
+// True when this process runs inside a drosk's preprocess command: DROSK_PREPROCESS lists a
+// directory.
+bool inside_preprocess_command();
+
 // True when `directory` (an identity, empty when unknown) is listed in DROSK_PREPROCESS.
 bool started_by_preprocess_command(std::string_view directory);
 

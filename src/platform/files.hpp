@@ -35,8 +35,10 @@ std::FILE* open_regular_for_reading(const std::string& name, file_attributes& at
 std::FILE* open_for_writing(const std::string& name);
 
 // Creates a new file for writing, readable by its owner alone, beside the file it is to replace.
-// Whatever stands under the name but a directory is removed first (a link, not what it points to);
-// the file is then created exclusively, never through a link. nullptr on failure.
+// Whatever stands under the name but a directory is removed first (a link, not what it points to),
+// or taken over where it is a file of this user's alone; never written through a link. nullptr on
+// failure. Runs take turns on the name, each waiting until the one before has renamed its
+// temporary with replace_file (or ended), so that no run's temporary is touched by another.
 std::FILE* create_temporary(const std::string& name);
 
 // Gives the open file the attributes, as far as the platform allows.
@@ -57,7 +59,9 @@ bool clear_old_file(const std::string& name);
 bool no_room_for(const std::string& name);
 
 // Puts the file `from` in the place of the file `to` in one step: whenever it stops, `to` names
-// either the old file or the new one. On failure both stay as they were.
+// either the old file or the new one. On failure both stay as they were. Ends this run's turn on
+// the temporary's name, successful or not. Windows: a file held open by a reader that does not
+// share deleting is waited for, up to two seconds.
 bool replace_file(const std::string& from, const std::string& to);
 
 }  // namespace drosk::platform

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,15 +80,55 @@ std::FILE* open_for_writing(const std::string& name) {
   return stream(fd, "wb");
 }
 
+namespace {
+
+// The descriptor that keeps the turn on the temporary's name once its stream is closed, to the
+// rename; one argument file is rewritten per run.
+int temporary_turn = -1;
+
+enum class under_name { taken, in_the_way, moved_on };
+
+// Takes the locked `fd` as this run's temporary, emptied and private, where it is still under
+// `name` and fit for it (a regular file of this user's with no other name); otherwise says whether
+// it is in the way there, or has moved on (renamed into place by the run before, or removed).
+under_name take(int fd, const std::string& name) {
+  struct stat held, named;
+  if (fstat(fd, &held) != 0 || lstat(name.c_str(), &named) != 0 || held.st_dev != named.st_dev ||
+      held.st_ino != named.st_ino)
+    return under_name::moved_on;
+  bool fit = S_ISREG(held.st_mode) && held.st_nlink == 1 && held.st_uid == geteuid();
+  return fit && fchmod(fd, 0600) == 0 && ftruncate(fd, 0) == 0 ? under_name::taken
+                                                               : under_name::in_the_way;
+}
+
+}  // namespace
+
 std::FILE* create_temporary(const std::string& name) {
-  // Whatever else stands there (a file, a hard or symbolic link, a FIFO) is in the way: writing
-  // into it could empty the argument file itself, or another.
-  struct stat info;
-  if (lstat(name.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return nullptr;
-    unlink(name.c_str());
+  // Runs in other directories may rewrite one argument file at once. Each takes its turn on the
+  // temporary's name, an flock on the file under it, so that no run empties, removes or renames
+  // the temporary that another is writing; a leftover of a killed run is taken over.
+  for (;;) {
+    struct stat info;
+    bool found = lstat(name.c_str(), &info) == 0;
+    if (found && S_ISDIR(info.st_mode)) return nullptr;
+    // Anything else in the way (a hard or symbolic link, a FIFO) is removed, never written into:
+    // that could empty the argument file itself, or another.
+    int fd = -1;
+    if (!found || S_ISREG(info.st_mode))
+      fd = open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd == -1 && !found) return nullptr;
+    // Where the file system has no locks, the run goes on without its turn.
+    while (fd != -1 && flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    under_name state = fd == -1 ? under_name::in_the_way : take(fd, name);
+    if (state == under_name::taken) {
+      temporary_turn = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+      return stream(fd, "wb");
+    }
+    if (fd != -1) close(fd);
+    if (state == under_name::in_the_way && unlink(name.c_str()) != 0 && errno != ENOENT)
+      return nullptr;
   }
-  return stream(open_regular(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, info), "wb");
 }
 
 void give_attributes(std::FILE* file, const file_attributes& attributes) {
@@ -136,7 +177,11 @@ bool no_room_for(const std::string& name) {
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
-  return rename(from.c_str(), to.c_str()) == 0;
+  bool replaced = rename(from.c_str(), to.c_str()) == 0;
+  // The next run's turn: it finds its temporary's name free.
+  if (temporary_turn != -1) close(temporary_turn);
+  temporary_turn = -1;
+  return replaced;
 }
 
 }  // namespace drosk::platform

@@ -62,21 +62,53 @@ std::FILE* open_for_writing(const std::string& name) {
   return _wfopen(long_path(name).c_str(), L"wb");
 }
 
+namespace {
+
+// A handle that keeps the turn on the temporary's name once its stream is closed, to the rename.
+HANDLE temporary_turn = INVALID_HANDLE_VALUE;
+
+// Whether a run is writing the file under `path`: it holds it unshared for writing.
+bool being_written(const std::wstring& path) {
+  HANDLE probe = CreateFileW(path.c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+  return probe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+}  // namespace
+
 std::FILE* create_temporary(const std::string& name) {
-  // Whatever else stands there is in the way, a read-only file too. A link is removed, not
-  // followed: its attributes are its own.
+  // Runs in other directories may rewrite one argument file at once: each waits while another
+  // writes the temporary, which it holds open to the rename.
   std::wstring path = long_path(name);
-  DWORD kind = GetFileAttributesW(path.c_str());
-  if (kind != INVALID_FILE_ATTRIBUTES) {
-    if (kind & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
-    if ((kind & FILE_ATTRIBUTE_READONLY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
-      SetFileAttributesW(path.c_str(), kind & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileW(path.c_str());
+  for (;;) {
+    // Whatever else stands there is in the way, a read-only file too. A link is removed, not
+    // followed: its attributes are its own.
+    DWORD kind = GetFileAttributesW(path.c_str());
+    if (kind != INVALID_FILE_ATTRIBUTES) {
+      if (kind & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
+      if (being_written(path)) {
+        Sleep(10);
+        continue;
+      }
+      if ((kind & FILE_ATTRIBUTE_READONLY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
+        SetFileAttributesW(path.c_str(), kind & ~FILE_ATTRIBUTE_READONLY);
+      DeleteFileW(path.c_str());
+    }
+    // Shared for reading, since it is held on past the rename that makes it the argument file; not
+    // for writing, which marks it as being written. It can be renamed while open.
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Another run took the name first: it is that one's turn.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
+        being_written(path))
+      continue;
+    HANDLE self = GetCurrentProcess();
+    if (handle != INVALID_HANDLE_VALUE)
+      DuplicateHandle(self, handle, self, &temporary_turn, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return stream(handle, 0, "wb");
   }
-  // Shared with no one while it is written.
-  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  return stream(handle, 0, "wb");
 }
 
 void give_attributes(std::FILE* file, const file_attributes& attributes) {
@@ -125,8 +157,19 @@ bool no_room_for(const std::string&) {
 bool replace_file(const std::string& from, const std::string& to) {
   std::wstring target = long_path(to);
   DWORD kind = GetFileAttributesW(target.c_str());
-  if (kind != INVALID_FILE_ATTRIBUTES && (kind & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExW(long_path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  bool replaced = kind == INVALID_FILE_ATTRIBUTES || !(kind & FILE_ATTRIBUTE_READONLY);
+  // A file that another program holds open unshared for deleting (a compile of another run reading
+  // the argument file) is not replaced meanwhile: tried again for up to two seconds.
+  for (int tries = 0; replaced; ++tries) {
+    if (MoveFileExW(long_path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) break;
+    DWORD error = GetLastError();
+    replaced = tries < 200 && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION);
+    if (replaced) Sleep(10);
+  }
+  // The next run's turn: it finds its temporary's name free.
+  if (temporary_turn != INVALID_HANDLE_VALUE) CloseHandle(temporary_turn);
+  temporary_turn = INVALID_HANDLE_VALUE;
+  return replaced;
 }
 
 }  // namespace drosk::platform

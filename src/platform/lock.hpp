@@ -12,19 +12,22 @@ namespace drosk::platform {
 // `directory_id` (directory_id.hpp); the file is locked where the mutex is refused, and on a
 // network drive as well, for runs from other machines. Where nothing can be locked, the run goes on
 // unlocked. Nothing of it is inherited by commands, so a process that a command leaves running
-// cannot keep the lock; the system releases it when drosk ends, whichever way.
+// cannot keep the lock; the system releases it when drosk ends, whichever way. Without `wait`, a
+// lock that another process holds is not waited for: the object is then `busy`.
 class directory_lock {
  public:
-  directory_lock(const std::string& directory_id, const std::string& settings_file);
+  directory_lock(const std::string& directory_id, const std::string& settings_file, bool wait);
   ~directory_lock();
   directory_lock(const directory_lock&) = delete;
   directory_lock& operator=(const directory_lock&) = delete;
+  bool busy() const { return busy_; }
 
  private:
   // Descriptors or HANDLEs, -1 when not held: the directory's lock (POSIX: a descriptor of the
   // directory; Windows: the mutex), and the settings file's.
   std::intptr_t directory_ = -1;
   std::intptr_t file_ = -1;
+  bool busy_ = false;
 };
 
 }  // namespace drosk::platform

@@ -17,23 +17,28 @@ OVERLAPPED locked_range() {
   return range;
 }
 
-// The file's byte-range lock, waited for; INVALID_HANDLE_VALUE where there is none. Shared for
-// reading, writing and deleting, so that an editor can still save the file.
-HANDLE lock_file(const std::string& name) {
+// The file's byte-range lock, waited for if `wait`; INVALID_HANDLE_VALUE where there is none, and
+// `busy` where another holds it. Shared for reading, writing and deleting, so that an editor can
+// still save the file.
+HANDLE lock_file(const std::string& name, bool wait, bool& busy) {
   HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
   OVERLAPPED range = locked_range();
-  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range)) return file;
-  CloseHandle(file);  // no locks on this file system
+  DWORD flags =
+      wait ? LOCKFILE_EXCLUSIVE_LOCK : LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+  if (LockFileEx(file, flags, 0, 1, 0, &range)) return file;
+  busy = GetLastError() == ERROR_LOCK_VIOLATION;  // otherwise no locks on this file system
+  CloseHandle(file);
   return INVALID_HANDLE_VALUE;
 }
 
-// The directory's mutex, waited for and owned; nullptr where it cannot be had (another user's
-// that refuses access, say). Global\ makes runs in different logon sessions take turns. Every
-// user may wait on it, and so take it, nothing more; the handle is not inherited.
-HANDLE lock_mutex(const std::string& directory_id) {
+// The directory's mutex, waited for if `wait` and owned; nullptr where it cannot be had (another
+// user's that refuses access, say), and `busy` where another holds it. Global\ makes runs in
+// different logon sessions take turns. Every user may wait on it, and so take it, nothing more;
+// the handle is not inherited.
+HANDLE lock_mutex(const std::string& directory_id, bool wait, bool& busy) {
   if (directory_id.empty()) return nullptr;
   // Everyone: SYNCHRONIZE and MUTEX_MODIFY_STATE.
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -46,20 +51,22 @@ HANDLE lock_mutex(const std::string& directory_id) {
   LocalFree(descriptor);
   if (!mutex) return nullptr;
   // Abandoned by a run that ended without releasing it: owned now all the same.
-  DWORD waited = WaitForSingleObject(mutex, INFINITE);
+  DWORD waited = WaitForSingleObject(mutex, wait ? INFINITE : 0);
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  busy = waited == WAIT_TIMEOUT;
   CloseHandle(mutex);
   return nullptr;
 }
 
 }  // namespace
 
-directory_lock::directory_lock(const std::string& directory_id, const std::string& settings_file) {
-  HANDLE mutex = lock_mutex(directory_id);
+directory_lock::directory_lock(const std::string& directory_id, const std::string& settings_file,
+                               bool wait) {
+  HANDLE mutex = lock_mutex(directory_id, wait, busy_);
   if (mutex) directory_ = reinterpret_cast<std::intptr_t>(mutex);
   // Runs from other machines see only the file's lock.
-  if (mutex && GetDriveTypeA(nullptr) != DRIVE_REMOTE) return;
-  HANDLE file = lock_file(settings_file);
+  if (busy_ || (mutex && GetDriveTypeA(nullptr) != DRIVE_REMOTE)) return;
+  HANDLE file = lock_file(settings_file, wait, busy_);
   if (file != INVALID_HANDLE_VALUE) file_ = reinterpret_cast<std::intptr_t>(file);
 }
 

@@ -1,5 +1,6 @@
 """drosk's whole runs, as a build tool would start it, with stand-in commands."""
 import concurrent.futures
+import copy
 import os
 import subprocess
 import unittest
@@ -209,6 +210,28 @@ class ParallelRuns(DroskCase):
         for n, run in zip(runs, done):
             self.assertEqual((run.status, run.stdout, run.stderr),
                              (n % 2, b"preprocessed\n", b"src/A%d.java:%d: error\r\n" % (n, n)))
+
+
+    def test_runs_in_several_directories_rewrite_one_argument_file_whole(self):
+        # As make -j over modules that each hand the compiler @../common.opts: runs in different
+        # directories do not take turns, yet the file is never cut short and each compiler reads it
+        # whole. Several rounds, since one may fall out without any overlap.
+        content = b"".join(b"src/p%d/A%d.java\n" % (i % 97, i) for i in range(50000))
+        rewritten = content.replace(b"src/", b"pp/").replace(b"\n", b"\r\n")
+        modules = [copy.copy(self) for n in range(4)]
+        for n, module in enumerate(modules):
+            module.dir = self.path("m%d" % n)
+            module.ini(preprocess=self.stub("--exit", "0"),
+                       javac=self.stub("--copy-arg-file", "seen", "--"))
+        for round in range(4):
+            self.write("common.opts", content)
+            with concurrent.futures.ThreadPoolExecutor(len(modules)) as pool:
+                done = list(pool.map(lambda m: m.drosk("-d", "out", "@../common.opts"), modules))
+            self.assertEqual([(run.status, run.stderr) for run in done], [(0, b"")] * len(done))
+            self.assertTrue(self.read("common.opts") == rewritten, "round %d" % round)
+            for module in modules:
+                self.assertTrue(module.read("seen") == rewritten, module.dir)
+            self.assertFalse(self.exists("common.opt_"))
 
 
 class Relay(DroskCase):

@@ -1,5 +1,6 @@
 """Runs beside each other and inside each other: taking turns in a directory, and no endless chain
 of preprocess commands."""
+import concurrent.futures
 import os
 import shlex
 import signal
@@ -10,6 +11,7 @@ import unittest
 from drosk_case import DROSK, DroskCase
 
 AGAIN = b"drosk.ini: preprocess= starts drosk again"
+BUSY = b"drosk.ini: preprocess= starts drosk in a busy directory"
 PREPROCESS_ERROR = b"Preprocess error."
 
 
@@ -98,6 +100,22 @@ class Lock(RunCase):
         self.assertEqual(self.run_in("a", "src/A.java"), (0, b"", b""))
         self.assertEqual(self.received("b/javac"), ["pp/B.java"])
         self.assertEqual(self.received("a/javac"), ["pp/A.java"])
+
+    def test_directories_that_build_each_other_at_once_both_fail(self):
+        # Each preprocess starts drosk in the other directory once both runs hold their locks: a
+        # nested drosk that waited for the other's lock would wait for good.
+        for me, other in (("a", "b"), ("b", "a")):
+            meet = "touch ../%s.in; while test ! -e ../%s.in; do sleep 0.01; done; " % (me, other)
+            self.ini_in(me, meet + self.drosk_in(other, "src/A.java"))
+        with concurrent.futures.ThreadPoolExecutor(2) as pool:
+            ended = list(pool.map(lambda folder: self.run_in(folder, "src/A.java"), "ab"))
+        # The later nested drosk may find the other run already ended: its chain then stops it.
+        either = [(1, b"", BUSY + PREPROCESS_ERROR), (1, b"", AGAIN + PREPROCESS_ERROR * 2)]
+        self.assertIn(ended[0], either)
+        self.assertIn(ended[1], either)
+        self.assertIn(either[0], ended)
+        self.assertIsNone(self.received("a/javac"))
+        self.assertIsNone(self.received("b/javac"))
 
     def daemon_pid(self):
         deadline = time.monotonic() + 10

@@ -83,6 +83,14 @@ TEST(LineBlocks, TextModeAcrossBlockEdges) {
   EXPECT_EQ(joined(blocks_of(content, read_mode::bytes)), content);
 }
 
+TEST(LineBlocks, ACtrlZInAFullBlockEndsTheFile) {
+  // Nothing after the Ctrl-Z is read, neither the rest of its block nor the blocks that follow.
+  std::string content = "head\ntail\x1a";
+  content.resize(block, 'z');
+  content += "javac=after\n";
+  EXPECT_EQ(joined(blocks_of(content, read_mode::text)), "head\ntail");
+}
+
 TEST(LineBlocks, AReadErrorIsNotTheEnd) {
   file_ptr file(std::fopen(test_file().c_str(), "wb"));  // open for writing only: reads fail
   ASSERT_TRUE(file);
