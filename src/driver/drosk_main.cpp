@@ -18,12 +18,39 @@
 #include "platform/lock.hpp"
 #include "platform/run_command.hpp"
 #include "settings/read_settings.hpp"
+#include "text/command_texts.hpp"
 
 namespace drosk {
 namespace {
 
+// The command texts, formed and refused here, before they run: a text that cmd.exe would cut
+// short, or arguments that cannot pass through it.
+std::string preprocess_text(const Settings& settings) {
+  std::string text = preprocess_command_text(settings.preprocess);
+  if (!platform::fits_processor(text))
+    fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
+  return text;
+}
+
+struct compile_texts {
+  std::string run;
+  std::string log;
+};
+
+compile_texts compile_texts_of(const Settings& settings, const platform::arguments& args) {
+  std::optional<std::string> in_text = platform::escaped_for_processor(args);
+  if (!in_text) fatal("drosk: Line break in the arguments; pass them in an @file");
+  std::string run = compile_command_text(settings.javac, *in_text);
+  if (!platform::fits_processor(run)) {
+    fatal(
+        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
+        "arguments in an @file");
+  }
+  return {run, compile_command_text(settings.javac, platform::quoted_for_log(args))};
+}
+
 int run_stages(int argc, char** argv) {
-  std::vector<std::string> args = platform::process_arguments(argc, argv);
+  platform::arguments args = platform::process_arguments(argc, argv);
   if (args.empty()) fatal("javac commandline not found");
   if (started_by_compile_command()) fatal("drosk.ini: javac= starts drosk again");
   std::string directory = platform::current_directory_id();
@@ -35,28 +62,24 @@ int run_stages(int argc, char** argv) {
   // stops rather than waiting for this run's lock.
   platform::directory_lock turn(directory, "drosk.ini");
 
-  std::optional<std::string> preprocess_command =
-      platform::make_preprocess_command(settings.preprocess);
-  if (!preprocess_command)
-    fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
   platform::command_result preprocessed =
-      platform::run_command(*preprocess_command, preprocess_mark(directory));
+      platform::run_command(preprocess_text(settings), preprocess_mark(directory));
   // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
   if (preprocessed.cancelled) return preprocessed.status;
   if (preprocessed.status != 0) fatal("Preprocess error.");
 
   // Refused before the argument file is rewritten, so that none is rewritten for a compile that
   // cannot run.
-  platform::compile_command compile =
-      platform::make_compile_command(settings.javac, rewrite_arguments(std::move(args), settings));
-  if (!compile.refusal.empty()) fatal("%s", {compile.refusal});
-  rewrite_arg_file(compile.arg_file, settings);
+  args = rewrite_arguments(std::move(args), settings);
+  compile_texts compile = compile_texts_of(settings, args);
+  rewrite_arg_file(platform::arg_file_name(args), settings);
 
   // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
   remove_earlier_capture();
-  int status = platform::run_command(compile.run_text, compile_mark, compile.parameters).status;
+  std::vector<std::string> parameters = platform::processor_parameters(std::move(args));
+  int status = platform::run_command(compile.run, compile_mark, parameters).status;
 
-  write_command_log(compile.log_text);
+  write_command_log(compile.log);
   check_capture_space(status);
   relay_compiler_errors(settings);
   return status;
