@@ -32,21 +32,16 @@ std::string preprocess_text(const Settings& settings) {
   return text;
 }
 
-struct compile_texts {
-  std::string run;
-  std::string log;
-};
-
-compile_texts compile_texts_of(const Settings& settings, const platform::arguments& args) {
+std::string compile_text(const Settings& settings, const platform::arguments& args) {
   std::optional<std::string> in_text = platform::escaped_for_processor(args);
   if (!in_text) fatal("drosk: Line break in the arguments; pass them in an @file");
-  std::string run = compile_command_text(settings.javac, *in_text);
-  if (!platform::fits_processor(run)) {
+  std::string text = compile_command_text(settings.javac, *in_text);
+  if (!platform::fits_processor(text)) {
     fatal(
         "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
         "arguments in an @file");
   }
-  return {run, compile_command_text(settings.javac, platform::quoted_for_log(args))};
+  return text;
 }
 
 int run_stages(int argc, char** argv) {
@@ -71,15 +66,15 @@ int run_stages(int argc, char** argv) {
   // Refused before the argument file is rewritten, so that none is rewritten for a compile that
   // cannot run.
   args = rewrite_arguments(std::move(args), settings);
-  compile_texts compile = compile_texts_of(settings, args);
+  std::string compile = compile_text(settings, args);
   rewrite_arg_file(platform::arg_file_name(args), settings);
 
   // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
   remove_earlier_capture();
-  std::vector<std::string> parameters = platform::processor_parameters(std::move(args));
-  int status = platform::run_command(compile.run, compile_mark, parameters).status;
+  int status =
+      platform::run_command(compile, compile_mark, platform::processor_parameters(args)).status;
 
-  write_command_log(compile.log);
+  write_command_log(compile_command_text(settings.javac, platform::quoted_for_log(args)));
   check_capture_space(status);
   relay_compiler_errors(settings);
   return status;

@@ -5,16 +5,10 @@
 #include "text/replace_all.hpp"
 
 namespace drosk {
-namespace {
-
-bool mentions_java(std::string_view arg) {
-  return arg.find(".java") != arg.npos;
-}
-
-}  // namespace
 
 std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
                                            const Settings& settings) {
+  auto mentions_java = [](std::string_view arg) { return arg.find(".java") != arg.npos; };
   if (std::ranges::any_of(args, mentions_java)) {
     for (std::string& arg : args) replace_all(settings.source, settings.build, arg);
   }
@@ -22,8 +16,7 @@ std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
 }
 
 std::string rewrite_arguments(std::string line, const Settings& settings) {
-  if (mentions_java(line)) replace_all(settings.source, settings.build, line);
-  return line;
+  return std::move(rewrite_arguments(std::vector{std::move(line)}, settings).front());
 }
 
 }  // namespace drosk

@@ -32,7 +32,7 @@ std::string quoted_for_log(const arguments& args);
 // What the processor is handed apart from the compile command text: on POSIX the arguments; on
 // Windows the switch /V:OFF, since delayed expansion, if the registry turns it on, would act on a
 // "!" in them.
-std::vector<std::string> processor_parameters(arguments args);
+std::vector<std::string> processor_parameters(const arguments& args);
 
 // Whether the processor takes a command text whole: cmd.exe reads at most 8,191 UTF-16 units after
 // "/c "; /bin/sh has no such limit.

@@ -16,7 +16,7 @@ std::string quoted_for_log(const arguments& args) {
   return join_for_shell(args);
 }
 
-std::vector<std::string> processor_parameters(arguments args) {
+std::vector<std::string> processor_parameters(const arguments& args) {
   return args;
 }
 

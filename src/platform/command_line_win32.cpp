@@ -28,7 +28,7 @@ std::string quoted_for_log(const arguments& args) {
   return escaped_for_processor(args).value_or("");
 }
 
-std::vector<std::string> processor_parameters(arguments) {
+std::vector<std::string> processor_parameters(const arguments&) {
   return {"/V:OFF"};
 }
 
