@@ -18,12 +18,34 @@
 #include "platform/lock.hpp"
 #include "platform/run_command.hpp"
 #include "settings/read_settings.hpp"
+#include "text/command_texts.hpp"
 
 namespace drosk {
 namespace {
 
+// The command texts, formed and refused here, before they run: a text that cmd.exe would cut
+// short, or arguments that cannot pass through it.
+std::string preprocess_text(const Settings& settings) {
+  std::string text = preprocess_command_text(settings.preprocess);
+  if (!platform::fits_processor(text))
+    fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
+  return text;
+}
+
+std::string compile_text(const Settings& settings, const platform::arguments& args) {
+  std::optional<std::string> in_text = platform::escaped_for_processor(args);
+  if (!in_text) fatal("drosk: Line break in the arguments; pass them in an @file");
+  std::string text = compile_command_text(settings.javac, *in_text);
+  if (!platform::fits_processor(text)) {
+    fatal(
+        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
+        "arguments in an @file");
+  }
+  return text;
+}
+
 int run_stages(int argc, char** argv) {
-  std::vector<std::string> args = platform::process_arguments(argc, argv);
+  platform::arguments args = platform::process_arguments(argc, argv);
   if (args.empty()) fatal("javac commandline not found");
   if (started_by_compile_command()) fatal("drosk.ini: javac= starts drosk again");
   std::string directory = platform::current_directory_id();
@@ -38,29 +60,24 @@ int run_stages(int argc, char** argv) {
   platform::directory_lock turn(directory, "drosk.ini", !inside_preprocess_command());
   if (turn.busy()) fatal("drosk.ini: preprocess= starts drosk in a busy directory");
 
-  std::optional<std::string> preprocess_command =
-      platform::make_preprocess_command(settings.preprocess);
-  if (!preprocess_command)
-    fatal("drosk.ini: preprocess= too long for cmd.exe (8191 characters at most)");
   platform::command_result preprocessed =
-      platform::run_command(*preprocess_command, preprocess_mark(directory));
+      platform::run_command(preprocess_text(settings), preprocess_mark(directory));
   // Ended by a signal that drosk passed on: drosk ends at once, as the signal would have ended it.
   if (preprocessed.cancelled) return preprocessed.status;
   if (preprocessed.status != 0) fatal("Preprocess error.");
 
   // Refused before the argument file is rewritten, so that none is rewritten for a compile that
   // cannot run.
-  platform::compile_command compile =
-      platform::make_compile_command(settings.javac, rewrite_arguments(std::move(args), settings));
-  if (!compile.refusal.empty()) fatal("%s", {compile.refusal});
-  rewrite_arg_file(compile.arg_file, settings);
+  args = rewrite_arguments(std::move(args), settings);
+  std::string compile = compile_text(settings, args);
+  rewrite_arg_file(platform::arg_file_name(args), settings);
 
   // Never an earlier run's capture: the relay shows what this compile wrote, or "Can't open".
   remove_earlier_capture();
   platform::command_result compiled =
-      platform::run_command(compile.run_text, compile_mark, compile.parameters);
+      platform::run_command(compile, compile_mark, platform::processor_parameters(args));
 
-  write_command_log(compile.log_text);
+  write_command_log(compile_command_text(settings.javac, platform::quoted_for_log(args)));
   // Ended by a signal that drosk passed on, maybe before the capture was made: what there is of it
   // is relayed.
   if (!compiled.cancelled) check_capture_space(compiled.status);

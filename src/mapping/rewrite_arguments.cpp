@@ -15,4 +15,8 @@ std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
   return args;
 }
 
+std::string rewrite_arguments(std::string line, const Settings& settings) {
+  return std::move(rewrite_arguments(std::vector{std::move(line)}, settings).front());
+}
+
 }  // namespace drosk

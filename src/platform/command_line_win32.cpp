@@ -3,7 +3,6 @@
 #include "platform/command_line.hpp"
 #include "text/arg_file_name.hpp"
 #include "text/cmd_text.hpp"
-#include "text/command_texts.hpp"
 #include "text/split_command_line.hpp"
 
 namespace drosk::platform {
@@ -13,8 +12,28 @@ bool ansi_lead_byte(unsigned char c) {
   return IsDBCSLeadByte(c) != 0;
 }
 
-// cmd.exe reads at most 8,191 UTF-16 units after "/c ", counted as the ANSI text converts to them.
-bool fits_cmd(const std::string& text) {
+}  // namespace
+
+arguments process_arguments(int, char**) {
+  return split_command_line(GetCommandLineA()).second.value_or("");
+}
+
+std::optional<std::string> escaped_for_processor(const arguments& args) {
+  // cmd.exe, which never sees the carets' quotes open, keeps the blank before the redirection.
+  return escape_for_cmd(close_open_quote(args, ansi_lead_byte), ansi_lead_byte);
+}
+
+// A line break, which has no text here, is refused before the log is written.
+std::string quoted_for_log(const arguments& args) {
+  return escaped_for_processor(args).value_or("");
+}
+
+std::vector<std::string> processor_parameters(const arguments&) {
+  return {"/V:OFF"};
+}
+
+// Counted as the ANSI text converts to UTF-16.
+bool fits_processor(std::string_view text) {
   std::string c_switch = cmd_c_switch(text);
   std::string_view command = cmd_c_text(c_switch);
   if (command.empty()) return true;
@@ -24,37 +43,8 @@ bool fits_cmd(const std::string& text) {
   return length <= 8191;
 }
 
-}  // namespace
-
-// The argument string is cut from the process command line exactly as the launcher passed it and
-// kept as one verbatim text; the start-up code's argument vector is not used.
-std::vector<std::string> process_arguments(int, char**) {
-  std::optional<std::string> args = split_command_line(GetCommandLineA()).second;
-  if (!args) return {};
-  return {*args};
-}
-
-std::optional<std::string> make_preprocess_command(std::string_view preprocess) {
-  std::string text = preprocess_command_text(preprocess);
-  if (!fits_cmd(text)) return std::nullopt;
-  return text;
-}
-
-compile_command make_compile_command(std::string_view javac, std::vector<std::string> args) {
-  std::string_view line = args.empty() ? std::string_view() : args.front();
-  // cmd.exe, which never sees the carets' quotes open, keeps the blank before the redirection.
-  std::optional<std::string> escaped =
-      escape_for_cmd(close_open_quote(line, ansi_lead_byte), ansi_lead_byte);
-  std::string text = compile_command_text(javac, escaped.value_or(""));
-  std::string refusal;
-  if (!escaped) {
-    refusal = "drosk: Line break in the arguments; pass them in an @file";
-  } else if (!fits_cmd(text)) {
-    refusal =
-        "drosk: Compile command too long for cmd.exe (8191 characters at most); pass the "
-        "arguments in an @file";
-  }
-  return {text, {"/V:OFF"}, text, arg_file_in_line(line, ansi_lead_byte), refusal};
+std::optional<std::string> arg_file_name(const arguments& args) {
+  return arg_file_in_line(args, ansi_lead_byte);
 }
 
 }  // namespace drosk::platform

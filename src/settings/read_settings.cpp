@@ -66,7 +66,7 @@ parsed_settings parse_settings(std::string_view text) {
 
 Settings read_settings() {
   parsed_settings parsed = parse_settings(read_text_file("drosk.ini"));
-  if (!parsed.refusal.empty()) fatal("%s", {parsed.refusal});
+  if (!parsed.error.empty()) fatal("%s", {parsed.error});
   return parsed.settings;
 }
 

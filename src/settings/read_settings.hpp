@@ -10,7 +10,7 @@ namespace drosk {
 // What the text of drosk.ini gives: its settings, or the message to report.
 struct parsed_settings {
   Settings settings;
-  std::string refusal;  // empty when the text is accepted
+  std::string error;  // empty when the text is accepted
 };
 
 // Judges the text of drosk.ini, already read in text mode (carriage returns dropped, cut at the

@@ -8,12 +8,12 @@ namespace drosk {
 namespace {
 
 std::string refusal(std::string_view text) {
-  return parse_settings(text).refusal;
+  return parse_settings(text).error;
 }
 
 Settings accepted(std::string_view text) {
   parsed_settings parsed = parse_settings(text);
-  EXPECT_EQ(parsed.refusal, "");
+  EXPECT_EQ(parsed.error, "");
   return parsed.settings;
 }
 
