@@ -12,6 +12,10 @@ set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(_triple aarch64-linux-gnu)
 set(_sysroot /usr/${_triple})
 
+# GoogleTest's project names C as well; nothing is compiled in it.
+if(NOT CMAKE_C_COMPILER)
+  find_program(CMAKE_C_COMPILER NAMES ${_triple}-gcc ${_triple}-gcc-12 REQUIRED)
+endif()
 if(NOT CMAKE_CXX_COMPILER)
   find_program(CMAKE_CXX_COMPILER NAMES ${_triple}-g++ ${_triple}-g++-12 REQUIRED)
 endif()

@@ -15,6 +15,9 @@ if(NOT DROSK_ZIG)
 endif()
 set(CMAKE_CXX_COMPILER "${DROSK_ZIG}" c++)
 set(CMAKE_CXX_COMPILER_TARGET x86_64-linux-musl)
+# GoogleTest's project names C as well; nothing is compiled in it.
+set(CMAKE_C_COMPILER "${DROSK_ZIG}" cc)
+set(CMAKE_C_COMPILER_TARGET x86_64-linux-musl)
 # x86_64 objects: the build machine's archiver takes them.
 find_program(CMAKE_AR NAMES ar)
 find_program(CMAKE_RANLIB NAMES ranlib)
