@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # drosk for 64-bit Arm Linux: cross-built with Debian's aarch64 compilers (warnings are errors),
 # then its unit tests and the end-to-end cases run through qemu-aarch64, through the "aarch64"
-# workflow preset; the cases that qemu-user cannot show are skipped and say why. Installs the
-# compilers and qemu-user when they are missing.
+# workflow preset; the cases that qemu-user cannot show are skipped and say why. The runs through
+# the real JDK and the build tools are left out: under qemu-user they take minutes, and the i686
+# stage runs the JDK's cases through an emulator already. Installs the compilers and qemu-user
+# when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
