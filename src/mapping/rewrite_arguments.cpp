@@ -9,7 +9,7 @@ namespace drosk {
 std::vector<std::string> rewrite_arguments(std::vector<std::string> args,
                                            const Settings& settings) {
   auto mentions_java = [](std::string_view arg) { return arg.find(".java") != arg.npos; };
-  if (std::ranges::any_of(args, mentions_java)) {
+  if (std::any_of(args.begin(), args.end(), mentions_java)) {
     for (std::string& arg : args) replace_all(settings.source, settings.build, arg);
   }
   return args;

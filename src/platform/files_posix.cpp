@@ -10,6 +10,9 @@
 #include "platform/files.hpp"
 #include "platform/run_command.hpp"
 
+// Argument files and captures may pass 2 GiB: 32-bit builds need the 64-bit file offsets.
+static_assert(sizeof(off_t) == 8, "off_t is not 64 bits wide: build with _FILE_OFFSET_BITS=64");
+
 namespace drosk::platform {
 
 void prepare_process() {

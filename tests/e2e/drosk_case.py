@@ -11,6 +11,11 @@ Windows (Wine takes it from its registry, not from Linux), hands drosk an exact 
 and reports drosk's whole exit code (Wine passes on only its low byte). Under Wine, WINEPREFIX
 names a prepared prefix (tests/support/wine_server.sh), best with a wineserver kept running.
 Cases that only make sense on one platform say so with posix_only or windows_only.
+
+Cross-built for another Linux, drosk and the stub are run by an emulator (qemu-user), named with
+its options in DROSK_EMULATOR: DROSK and DROSK_STUB then name small scripts that run each program
+through it, so that a shell, a build tool or a link starts them by name as it would the programs
+themselves. Cases that the emulator cannot show say so with native_only.
 """
 import atexit
 import itertools
@@ -29,6 +34,23 @@ WITH_ENV = os.environ.get("DROSK_WITH_ENV", "")
 FAKE_CMD = os.environ.get("DROSK_FAKE_CMD", "")
 WINE = os.environ.get("DROSK_WINE", "")
 WINDOWS = bool(WITH_ENV)
+EMULATOR = shlex.split(os.environ.get("DROSK_EMULATOR", ""))
+
+
+def _through_emulator(program, folder):
+    """A script of the program's own name that runs it through the emulator."""
+    script = os.path.join(folder, os.path.basename(program))
+    with open(script, "w") as f:
+        f.write("#!/bin/sh\nexec %s \"$@\"\n" % shlex.join(EMULATOR + [os.path.abspath(program)]))
+    os.chmod(script, 0o755)
+    return script
+
+
+if EMULATOR and not WINDOWS:
+    _emulated = tempfile.mkdtemp(prefix="drosk-emulated-")
+    os.chmod(_emulated, 0o755)  # for the cases that run drosk as another user
+    atexit.register(shutil.rmtree, _emulated, True)
+    DROSK, STUB = (p and _through_emulator(p, _emulated) for p in (DROSK, STUB))
 
 
 def posix_only(reason):
@@ -37,6 +59,10 @@ def posix_only(reason):
 
 def windows_only(reason):
     return unittest.skipUnless(WINDOWS, "Windows only: " + reason)
+
+
+def native_only(reason):
+    return unittest.skipIf(bool(EMULATOR), "not under an emulator: " + reason)
 
 
 def windows_path(path):

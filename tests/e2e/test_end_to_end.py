@@ -5,7 +5,7 @@ import os
 import subprocess
 import unittest
 
-from drosk_case import DroskCase, posix_only
+from drosk_case import DROSK, DroskCase, posix_only
 
 
 class Driver(DroskCase):
@@ -287,7 +287,7 @@ class Relay(DroskCase):
     def test_closed_or_broken_standard_error_keeps_the_status(self):
         self.write("messages", b"pp/A.java:1: error\n" * 10000)
         self.ini(javac=self.stub("--err-file", "messages", "--exit", "1", "--"))
-        closed = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+        closed = subprocess.run([DROSK, "A.java"], cwd=self.dir,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 preexec_fn=lambda: os.close(2))
         self.assertEqual(closed.returncode, 1)
@@ -295,7 +295,7 @@ class Relay(DroskCase):
         def status_with_broken_stderr():
             reader, writer = os.pipe()
             os.close(reader)
-            broken = subprocess.run([os.environ["DROSK"], "A.java"], cwd=self.dir,
+            broken = subprocess.run([DROSK, "A.java"], cwd=self.dir,
                                     stdout=subprocess.DEVNULL, stderr=writer)
             os.close(writer)
             return broken.returncode

@@ -4,9 +4,10 @@ import os
 import shutil
 import stat
 import subprocess
+import sys
 import unittest
 
-from drosk_case import DROSK, DroskCase
+from drosk_case import DROSK, DroskCase, command_words, posix_only
 
 NOBODY = 65534
 
@@ -189,6 +190,44 @@ class EarlierCapture(DroskCase):
         self.assertFailed(self.drosk("src/A.java"), b"__stderr__.log: Can't unlink")
         self.assertIsNone(self.received("javac"))
         self.assertFalse(self.exists("__drosk__.log"))
+
+
+@posix_only("the compiler stand-in writes its capture through a POSIX descriptor")
+class FilesPastTwoGiB(DroskCase):
+    """Past 2 GiB, where a 32-bit program without 64-bit file offsets can open no file. The files
+    are sparse: lines of NUL bytes, 1 MiB each, that take next to no room."""
+    LINE = 1 << 20
+    LINES = 2300
+
+    def skip_unless_sparse(self):
+        probe = self.path("probe")
+        try:
+            with open(probe, "wb") as f:
+                f.truncate(self.LINE * self.LINES)
+            sparse = os.stat(probe).st_blocks * 512 < self.LINE
+        except OSError:
+            sparse = False
+        if os.path.exists(probe):
+            os.remove(probe)
+        if not sparse:
+            self.skipTest("the file system here keeps no sparse files")
+
+    def test_capture_past_two_gib_is_relayed_to_its_last_message(self):
+        self.skip_unless_sparse()
+        self.write("compiler.py", "import os\n"
+                   "for n in range(%d): os.pwrite(2, b'\\n', n * %d + %d)\n"
+                   "os.pwrite(2, b'pp/A.java:1: error\\n', %d)\n"
+                   % (self.LINES, self.LINE, self.LINE - 1, self.LINES * self.LINE))
+        self.ini(javac=command_words([sys.executable, "compiler.py"]))
+        run = subprocess.Popen([DROSK, "src/A.java"], cwd=self.dir, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        size, tail = 0, b""
+        for block in iter(lambda: run.stderr.read(self.LINE), b""):
+            size, tail = size + len(block), (tail + block)[-64:]
+        run.stderr.close()
+        message = b"src/A.java:1: error\r\n"
+        self.assertEqual((run.wait(), size, tail[-len(message) - 3:]),
+                         (0, self.LINES * (self.LINE + 1) + len(message), b"\0\r\n" + message))
 
 
 if __name__ == "__main__":
