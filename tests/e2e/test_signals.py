@@ -122,6 +122,7 @@ class SignalsToDroskAlone(DroskCase):
         run = self.drosk("src/A.java", start_new_session=True, timeout=15)
         self.assertEqual((run.status, run.stdout), (0, b"preprocessed\n"))
 
+    @native_only("qemu-user does not make a program the reaper of its orphans")
     def test_a_cancel_ends_with_the_processes_not_their_reaping(self):
         # Under an ancestor that reaps orphans only at its end: the shell's children, left to drosk
         # when the shell ends, are gone once drosk reaps them. The compiler records the signal.
