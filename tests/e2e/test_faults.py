@@ -6,9 +6,7 @@ import subprocess
 import time
 import unittest
 
-from drosk_case import DROSK, DroskCase, group_is_gone
-
-SELF_CALL = b"drosk.ini: javac= starts drosk again"
+from drosk_case import DROSK, DroskCase
 
 
 class KilledDuringTheRewrite(DroskCase):
@@ -203,70 +201,6 @@ class FullDisk(DroskCase):
                              cwd=self.dir, stdin=subprocess.DEVNULL, capture_output=True,
                              timeout=60)
         self.assertEqual((run.returncode, run.stderr), (1, b"__stderr__.log: Can't write"))
-
-
-class CtrlC(DroskCase):
-    def test_ctrl_c_during_the_compile(self):
-        self.write("files.txt", b"src/A.java\n")
-        self.write("messages", b"pp/A.java:1: error\n")
-        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--sleep", "120",
-                                 "--"))
-        run = subprocess.Popen([DROSK, "@files.txt"], cwd=self.dir, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                               start_new_session=True)
-        # Ends far below the compiler's sleep: the compiler stopped, and drosk did not wait for it.
-        stdout, stderr = self.signal_once_recorded(run, "javac", signal.SIGINT, group=True)
-        # The shell ended by the signal; drosk gives its status as shells do, 128 + SIGINT.
-        self.assertEqual((run.returncode, stdout, stderr),
-                         (128 + signal.SIGINT, b"preprocessed\n", b"src/A.java:1: error\r\n"))
-        self.assertTrue(group_is_gone(run.pid))
-        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
-        self.assertFalse(self.exists("files.tx_"))
-        self.assertTrue(self.read("__drosk__.log").endswith(b" @files.txt 2>__stderr__.log||EXIT 1"))
-
-
-class SelfCall(DroskCase):
-    def test_drosk_installed_as_javac_runs_one_level_only(self):
-        os.mkdir(self.path("bin"))
-        os.symlink(DROSK, self.path("bin/javac"))
-        env = self.environment(PATH=self.path("bin") + os.pathsep + os.environ["PATH"])
-        # No javac= line. Should the mark fail, the third level's preprocess fails and the chain
-        # unwinds, rather than growing until the machine gives out.
-        self.write("drosk.ini", "preprocess=echo x >>levels; test $(wc -l <levels) -lt 3\n"
-                                "source=src\nbuild=pp\n")
-        run = subprocess.Popen(["javac", "-d", "out", "src/A.java"], cwd=self.dir, env=env,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                               stderr=subprocess.PIPE, start_new_session=True)
-        stdout, stderr = run.communicate(timeout=60)
-        self.assertEqual((run.returncode, stdout, stderr), (1, b"", SELF_CALL))
-        self.assertEqual(self.read("levels"), b"x\n")
-        self.assertEqual(self.read("__stderr__.log"), SELF_CALL)
-        self.assertEqual(self.read("__drosk__.log"), b"javac -d out pp/A.java "
-                                                     b"2>__stderr__.log||EXIT 1")
-        self.assertTrue(group_is_gone(run.pid))
-
-    def test_only_the_compile_command_is_marked(self):
-        self.ini(preprocess="env >pre.env", javac="env >javac.env; true")
-        run = self.drosk("src/A.java", env=self.environment())
-        self.assertEqual(run.status, 0)
-        self.assertNotIn(b"DROSK_COMPILE", self.read("pre.env"))
-        marks = [line for line in self.read("javac.env").splitlines()
-                 if line.startswith(b"DROSK_COMPILE")]
-        self.assertEqual(marks, [b"DROSK_COMPILE=1"])
-
-    def test_a_marked_drosk_stops_before_opening_anything(self):
-        for value in ("1", ""):
-            with self.subTest(value=value):
-                env = self.environment(DROSK_COMPILE=value)
-                # drosk.ini is missing: it is not even looked for.
-                self.assertFailed(self.drosk("A.java", env=env), SELF_CALL)
-                self.assertFailed(self.drosk(env=env), b"javac commandline not found")
-        self.ini()
-        self.write("files.txt", b"src/A.java\n")
-        self.assertFailed(self.drosk("@files.txt", env=self.environment(DROSK_COMPILE="1")),
-                          SELF_CALL)
-        self.assertIsNone(self.received("pre"))
-        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
 
 
 if __name__ == "__main__":

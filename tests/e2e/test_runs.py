@@ -1,5 +1,5 @@
 """Runs beside each other and inside each other: taking turns in a directory, and no endless chain
-of preprocess commands."""
+of drosk started again by its preprocess or compile command."""
 import concurrent.futures
 import os
 import shlex
@@ -8,11 +8,12 @@ import subprocess
 import time
 import unittest
 
-from drosk_case import DROSK, DroskCase
+from drosk_case import DROSK, DroskCase, group_is_gone
 
 AGAIN = b"drosk.ini: preprocess= starts drosk again"
 BUSY = b"drosk.ini: preprocess= starts drosk in a busy directory"
 PREPROCESS_ERROR = b"Preprocess error."
+SELF_CALL = b"drosk.ini: javac= starts drosk again"
 
 
 class RunCase(DroskCase):
@@ -74,6 +75,48 @@ class Recursion(RunCase):
         self.assertEqual(self.run_in("a", "src/A.java"), (0, b"b preprocessed\n", b""))
         self.assertEqual(self.received("b/javac"), ["pp/B.java"])
         self.assertEqual(self.received("a/javac"), ["pp/A.java"])
+
+    def test_drosk_installed_as_javac_runs_one_level_only(self):
+        os.mkdir(self.path("bin"))
+        os.symlink(DROSK, self.path("bin/javac"))
+        env = self.environment(PATH=self.path("bin") + os.pathsep + os.environ["PATH"])
+        # No javac= line. Should the mark fail, the third level's preprocess fails and the chain
+        # unwinds, rather than growing until the machine gives out.
+        self.write("drosk.ini", "preprocess=echo x >>levels; test $(wc -l <levels) -lt 3\n"
+                                "source=src\nbuild=pp\n")
+        run = subprocess.Popen(["javac", "-d", "out", "src/A.java"], cwd=self.dir, env=env,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, start_new_session=True)
+        stdout, stderr = run.communicate(timeout=60)
+        self.assertEqual((run.returncode, stdout, stderr), (1, b"", SELF_CALL))
+        self.assertEqual(self.read("levels"), b"x\n")
+        self.assertEqual(self.read("__stderr__.log"), SELF_CALL)
+        self.assertEqual(self.read("__drosk__.log"), b"javac -d out pp/A.java "
+                                                     b"2>__stderr__.log||EXIT 1")
+        self.assertTrue(group_is_gone(run.pid))
+
+    def test_only_the_compile_command_is_marked(self):
+        self.ini(preprocess="env >pre.env", javac="env >javac.env; true")
+        run = self.drosk("src/A.java", env=self.environment())
+        self.assertEqual(run.status, 0)
+        self.assertNotIn(b"DROSK_COMPILE", self.read("pre.env"))
+        marks = [line for line in self.read("javac.env").splitlines()
+                 if line.startswith(b"DROSK_COMPILE")]
+        self.assertEqual(marks, [b"DROSK_COMPILE=1"])
+
+    def test_a_marked_drosk_stops_before_opening_anything(self):
+        for value in ("1", ""):
+            with self.subTest(value=value):
+                env = self.environment(DROSK_COMPILE=value)
+                # drosk.ini is missing: it is not even looked for.
+                self.assertFailed(self.drosk("A.java", env=env), SELF_CALL)
+                self.assertFailed(self.drosk(env=env), b"javac commandline not found")
+        self.ini()
+        self.write("files.txt", b"src/A.java\n")
+        self.assertFailed(self.drosk("@files.txt", env=self.environment(DROSK_COMPILE="1")),
+                          SELF_CALL)
+        self.assertIsNone(self.received("pre"))
+        self.assertEqual(self.read("files.txt"), b"src/A.java\n")
 
 
 class Lock(RunCase):

@@ -9,7 +9,8 @@ import sys
 import time
 import unittest
 
-from drosk_case import DROSK, EMULATOR, STUB, DroskCase, native_only, polled, session_is_gone
+from drosk_case import (DROSK, EMULATOR, DroskCase, group_is_gone, native_only, polled,
+                        session_is_gone)
 
 # The first real-time signal of drosk's C library: musl keeps 32 to 34 for itself, so that no
 # program built with it can catch them. DROSK_C_LIBRARY names the library where it is not glibc.
@@ -147,6 +148,26 @@ class SignalsToDroskAlone(DroskCase):
         self.signal_once_recorded(run, "javac", signal.SIGHUP)
         self.assertEqual(run.returncode, 0)
         self.assertFalse(self.exists("marker"))
+
+
+class CtrlCWithoutATerminal(DroskCase):
+    def test_ctrl_c_during_the_compile(self):
+        self.write("files.txt", b"src/A.java\n")
+        self.write("messages", b"pp/A.java:1: error\n")
+        self.ini(javac=self.stub("--record", "javac", "--err-file", "messages", "--sleep", "120",
+                                 "--"))
+        run = subprocess.Popen([DROSK, "@files.txt"], cwd=self.dir, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               start_new_session=True)
+        # Ends far below the compiler's sleep: the compiler stopped, and drosk did not wait for it.
+        stdout, stderr = self.signal_once_recorded(run, "javac", signal.SIGINT, group=True)
+        # The shell ended by the signal; drosk gives its status as shells do, 128 + SIGINT.
+        self.assertEqual((run.returncode, stdout, stderr),
+                         (128 + signal.SIGINT, b"preprocessed\n", b"src/A.java:1: error\r\n"))
+        self.assertTrue(group_is_gone(run.pid))
+        self.assertEqual(self.read("files.txt"), b"pp/A.java\r\n")
+        self.assertFalse(self.exists("files.tx_"))
+        self.assertTrue(self.read("__drosk__.log").endswith(b" @files.txt 2>__stderr__.log||EXIT 1"))
 
 
 @with_proc
