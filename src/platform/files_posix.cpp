@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,26 +7,11 @@
 
 #include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
-#include "platform/run_command.hpp"
 
 // Argument files and captures may pass 2 GiB: 32-bit builds need the 64-bit file offsets.
 static_assert(sizeof(off_t) == 8, "off_t is not 64 bits wide: build with _FILE_OFFSET_BITS=64");
 
 namespace drosk::platform {
-
-void prepare_process() {
-  // First, while every signal is still as drosk inherited it.
-  prepare_commands();
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) == -1) {
-      // Opened in turn, /dev/null takes exactly the lowest closed descriptor.
-      open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    }
-  }
-  // A broken standard error or a file-size limit becomes a write error that drosk handles.
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
-}
 
 namespace {
 
