@@ -34,23 +34,25 @@ std::FILE* stream(int fd, const char* mode) {
   return file;
 }
 
+// Looked at before it is opened, since opening a device may act on it; the open file is looked at
+// again, in case another file took the name in between. `info` is then the file's.
+std::FILE* open_existing_regular(const std::string& name, struct stat& info) {
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+}
+
 }  // namespace
 
 std::FILE* open_for_reading(const std::string& name) {
-  // Looked at first, as below: a FIFO would block the open, and a device could be read forever.
   struct stat info;
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+  return open_existing_regular(name, info);
 }
 
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
   // The compiler would read the descriptor, and the name be replaced in vain or lead elsewhere.
   if (through_descriptor_link(name)) return nullptr;
-  // Looked at before it is opened: opening a FIFO blocks, and opening a device acts on it. The open
-  // file is looked at again, in case another file took the name in between.
   struct stat info;
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  std::FILE* file = stream(open_regular(name, O_RDONLY, 0, info), "rb");
+  std::FILE* file = open_existing_regular(name, info);
   if (file) attributes = {info.st_mode & 07777u, info.st_uid, info.st_gid};
   return file;
 }
