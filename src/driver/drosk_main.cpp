@@ -7,15 +7,15 @@
 
 #include "driver/self_call.hpp"
 #include "io/fatal.hpp"
-#include "mapping/capture_space.hpp"
+#include "mapping/capture.hpp"
 #include "mapping/command_log.hpp"
 #include "mapping/relay.hpp"
 #include "mapping/rewrite_arg_file.hpp"
 #include "mapping/rewrite_arguments.hpp"
 #include "platform/command_line.hpp"
 #include "platform/directory_id.hpp"
-#include "platform/files.hpp"
 #include "platform/lock.hpp"
+#include "platform/process.hpp"
 #include "platform/run_command.hpp"
 #include "settings/read_settings.hpp"
 #include "text/command_texts.hpp"
@@ -80,7 +80,7 @@ int run_stages(int argc, char** argv) {
   write_command_log(compile_command_text(settings.javac, platform::quoted_for_log(args)));
   // Ended by a signal that drosk passed on, maybe before the capture was made: what there is of it
   // is relayed.
-  if (!compiled.cancelled) check_capture_space(compiled.status);
+  if (!compiled.cancelled) end_if_capture_had_no_room(compiled.status);
   relay_compiler_errors(settings, compiled.cancelled);
   return compiled.status;
 }

@@ -14,7 +14,7 @@ std::optional<std::string_view> line_blocks::next() {
     char* fresh = buffer_.data() + kept_;
     std::size_t got = std::fread(fresh, 1, block_size, in_);
     if (got < block_size && std::ferror(in_)) return std::nullopt;
-    kept_read kept = keep_read(fresh, got, mode_);
+    read_mode_result kept = apply_read_mode(fresh, got, mode_);
     ended_ = got < block_size || kept.stopped;
     std::size_t last_lf = std::string_view(fresh, kept.size).rfind('\n');
     kept_ += kept.size;

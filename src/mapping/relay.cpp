@@ -3,6 +3,7 @@
 #include "io/fatal.hpp"
 #include "io/file_ptr.hpp"
 #include "io/line_blocks.hpp"
+#include "mapping/capture.hpp"
 #include "platform/files.hpp"
 #include "platform/standard_error.hpp"
 #include "text/replace_all.hpp"
@@ -13,15 +14,11 @@ void map_message_lines(std::string_view lines, const Settings& settings, std::st
   append_replaced_crlf(settings.build, settings.source, lines, out);
 }
 
-void remove_earlier_capture() {
-  if (!platform::clear_old_file("__stderr__.log")) fatal("__stderr__.log: Can't unlink");
-}
-
 void relay_compiler_errors(const Settings& settings, bool cancelled) {
-  file_ptr in(platform::open_for_reading("__stderr__.log"));
+  file_ptr in(platform::open_for_reading(std::string(capture_name)));
   if (!in && cancelled) return;
   // The blank at the end is part of the message, as tools that match it know it.
-  if (!in) fatal("__stderr__.log: Can't open ");
+  if (!in) fatal("%s: Can't open ", {capture_name});
   // Carriage returns are dropped, but a Ctrl-Z is carried on: javac quotes source lines, which may
   // hold one, and every message after it would be lost. A write error ends the relay but is not
   // reported: a closed standard error must not cost the exit status.
@@ -32,7 +29,7 @@ void relay_compiler_errors(const Settings& settings, bool cancelled) {
     map_message_lines(*lines, settings, relayed);
     if (!platform::write_standard_error(relayed)) break;
   }
-  if (blocks.failed()) fatal("__stderr__.log: Can't read");
+  if (blocks.failed()) fatal("%s: Can't read", {capture_name});
 }
 
 }  // namespace drosk

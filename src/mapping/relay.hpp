@@ -12,13 +12,8 @@ namespace drosk {
 // CR LF.
 void map_message_lines(std::string_view lines, const Settings& settings, std::string& out);
 
-// Takes an earlier run's __stderr__.log out of the way before the compile command runs, so that
-// the relay shows only what this run's compile wrote, or nothing and "Can't open". Ends the run
-// with "Can't unlink" when it stays.
-void remove_earlier_capture();
-
-// Copies __stderr__.log to standard error, mapped back to the source tree. A compile `cancelled`
-// may have ended before its shell made the capture: none is then nothing to relay.
+// Copies the capture (capture.hpp) to standard error, mapped back to the source tree. A compile
+// `cancelled` may have ended before its shell made the capture: none is then nothing to relay.
 void relay_compiler_errors(const Settings& settings, bool cancelled);
 
 }  // namespace drosk

@@ -3,14 +3,9 @@
 #include <cstdio>
 #include <string>
 
-// The platform's files and standard streams. Every file is opened in binary; drosk's own text mode
+// The platform's files. Every file is opened in binary; drosk's own text mode
 // lies on top, so the bytes written are the same on every platform.
 namespace drosk::platform {
-
-// Run first: readies the signals for running commands (prepare_commands, run_command.hpp), then
-// makes standard input, output and error safe to use and to lose (a closed one is replaced, so no
-// file opened later takes its place; a broken pipe becomes a write error).
-void prepare_process();
 
 // Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else
 // (a directory, a FIFO, a device), which is then never opened. A link to a regular file is

@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,26 +7,11 @@
 
 #include "platform/descriptor_link.hpp"
 #include "platform/files.hpp"
-#include "platform/run_command.hpp"
 
 // Argument files and captures may pass 2 GiB: 32-bit builds need the 64-bit file offsets.
 static_assert(sizeof(off_t) == 8, "off_t is not 64 bits wide: build with _FILE_OFFSET_BITS=64");
 
 namespace drosk::platform {
-
-void prepare_process() {
-  // First, while every signal is still as drosk inherited it.
-  prepare_commands();
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) == -1) {
-      // Opened in turn, /dev/null takes exactly the lowest closed descriptor.
-      open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    }
-  }
-  // A broken standard error or a file-size limit becomes a write error that drosk handles.
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
-}
 
 namespace {
 
@@ -50,23 +34,25 @@ std::FILE* stream(int fd, const char* mode) {
   return file;
 }
 
+// Looked at before it is opened, since opening a device may act on it; the open file is looked at
+// again, in case another file took the name in between. `info` is then the file's.
+std::FILE* open_existing_regular(const std::string& name, struct stat& info) {
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+}
+
 }  // namespace
 
 std::FILE* open_for_reading(const std::string& name) {
-  // Looked at first, as below: a FIFO would block the open, and a device could be read forever.
   struct stat info;
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
+  return open_existing_regular(name, info);
 }
 
 std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
   // The compiler would read the descriptor, and the name be replaced in vain or lead elsewhere.
   if (through_descriptor_link(name)) return nullptr;
-  // Looked at before it is opened: opening a FIFO blocks, and opening a device acts on it. The open
-  // file is looked at again, in case another file took the name in between.
   struct stat info;
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  std::FILE* file = stream(open_regular(name, O_RDONLY, 0, info), "rb");
+  std::FILE* file = open_existing_regular(name, info);
   if (file) attributes = {info.st_mode & 07777u, info.st_uid, info.st_gid};
   return file;
 }

@@ -11,10 +11,6 @@
 // root does.
 namespace drosk::platform {
 
-// Standard error is written with WriteFile (standard_error_win32.cpp), past the C runtime and its
-// text mode, so there is nothing to make safe.
-void prepare_process() {}
-
 // Opening a directory fails on Windows, so no check is needed here.
 std::FILE* open_for_reading(const std::string& name) {
   return _wfopen(long_path(name).c_str(), L"rb");

@@ -6,7 +6,7 @@
 
 namespace drosk::platform {
 
-// POSIX: the first part of prepare_process (files.hpp), before anything changes a signal: notes
+// POSIX: the first part of prepare_process (process.hpp), before anything changes a signal: notes
 // the signal dispositions and mask drosk inherited (the commands get them back), takes the signals
 // that would end drosk (they still end it, unless a command runs), and gives SIGCHLD its default
 // for drosk itself, since a parent may pass it on ignored and waiting for a command then fails.

@@ -20,7 +20,7 @@ void for_each_run(std::string_view text, char separator, Emit emit) {
 
 }  // namespace
 
-kept_read keep_read(char* data, std::size_t size, read_mode mode) {
+read_mode_result apply_read_mode(char* data, std::size_t size, read_mode mode) {
   if (mode == read_mode::bytes || size == 0) return {size, false};
   bool stopped = false;
   if (mode == read_mode::text) {

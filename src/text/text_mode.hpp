@@ -17,14 +17,14 @@ enum class read_mode {
   text_past_eof,  // carriage returns dropped; a Ctrl-Z is carried like any other byte
 };
 
-// What one read kept: its length, and whether a Ctrl-Z ended the text there.
-struct kept_read {
+// What a read comes to in its mode: its length, and whether a Ctrl-Z ended the text there.
+struct read_mode_result {
   std::size_t size;
   bool stopped;
 };
 
 // Makes the `size` bytes just read into `data` what `mode` reads, in place.
-kept_read keep_read(char* data, std::size_t size, read_mode mode);
+read_mode_result apply_read_mode(char* data, std::size_t size, read_mode mode);
 
 // Appends `text` with every LF written as CR LF.
 void append_crlf(std::string& out, std::string_view text);

@@ -10,7 +10,7 @@ namespace {
 
 // What `mode` keeps of `raw`, and whether a Ctrl-Z stopped it.
 std::pair<std::string, bool> text_read(std::string raw, read_mode mode = read_mode::text) {
-  kept_read kept = keep_read(raw.data(), raw.size(), mode);
+  read_mode_result kept = apply_read_mode(raw.data(), raw.size(), mode);
   raw.resize(kept.size);
   return {raw, kept.stopped};
 }
