@@ -173,6 +173,15 @@ class ArgFile(DroskCase):
         self.assertFalse(self.exists("NU_"))
         self.assertIsNone(self.received("javac"))
 
+    @unittest.skipUnless(WINE, "a Linux link to a Linux device, which Wine follows")
+    def test_a_drosk_ini_that_is_a_device_cannot_be_opened(self):
+        # /dev/null would read as an empty drosk.ini, /dev/zero feed the run without end.
+        self.ini()
+        os.remove(self.path("drosk.ini"))
+        os.symlink("/dev/null", self.path("drosk.ini"))
+        self.assertFailed(self.drosk("src/A.java"), b"drosk.ini: Can't open")
+        self.assertIsNone(self.received("pre"))
+
 
 class ProcessorCase(DroskCase):
     def processor_in(self, folder):
