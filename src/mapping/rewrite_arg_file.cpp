@@ -36,7 +36,7 @@ void rewrite_arg_file(const std::optional<std::string>& name, const Settings& se
   std::string temporary = temporary_name(*name);
 
   platform::file_attributes attributes;
-  file_ptr in(platform::open_regular_for_reading(*name, attributes));
+  file_ptr in(platform::open_for_reading(*name, &attributes));
   if (!in) fatal("%s: Can't open", {*name});
   // Closed while this run waits for its turn on the temporary, and opened again after: a run in
   // another directory may replace the argument file meanwhile (on Windows, not while it is open),
@@ -44,7 +44,7 @@ void rewrite_arg_file(const std::optional<std::string>& name, const Settings& se
   in.reset();
   file_ptr out(platform::create_temporary(temporary));
   if (!out) fatal("%s: Can't open", {temporary});
-  in.reset(platform::open_regular_for_reading(*name, attributes));
+  in.reset(platform::open_for_reading(*name, &attributes));
   if (!in) {
     platform::remove_file(temporary);
     fatal("%s: Can't open", {*name});

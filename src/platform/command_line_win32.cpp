@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/command_line.hpp"
+#include "platform/long_path_win32.hpp"
 #include "text/arg_file_name.hpp"
 #include "text/cmd_text.hpp"
 #include "text/split_command_line.hpp"
@@ -36,11 +37,8 @@ std::vector<std::string> processor_parameters(const arguments&) {
 bool fits_processor(std::string_view text) {
   std::string c_switch = cmd_c_switch(text);
   std::string_view command = cmd_c_text(c_switch);
-  if (command.empty()) return true;
-  int units =
-      MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), nullptr, 0);
-  std::size_t length = units > 0 ? static_cast<std::size_t>(units) : command.size();
-  return length <= 8191;
+  std::wstring units = from_ansi(command);
+  return (units.empty() ? command.size() : units.size()) <= 8191;
 }
 
 std::optional<std::string> arg_file_name(const arguments& args) {

@@ -19,43 +19,31 @@ namespace drosk::platform {
 
 #ifdef __linux__
 
-namespace {
-
-// The length of the name's first part that is a symbolic link; 0 when there is none, or when a part
-// cannot be looked at (the open that follows fails by itself).
-std::size_t first_link(const std::string& path) {
+bool through_proc_link(const std::string& name) {
+  std::string path = name;
+  int links = 0;
+  // Each part of the name in turn; the name starts again with a link's target in its place.
   for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
     std::string part = path.substr(0, end);
     struct stat info;
-    if (lstat(part.c_str(), &info) != 0) return 0;
-    if (S_ISLNK(info.st_mode)) return part.size();
-    if (end == std::string::npos) return 0;
+    // A part that cannot be looked at: the open that follows fails by itself.
+    if (lstat(part.c_str(), &info) != 0) return false;
+    if (S_ISLNK(info.st_mode)) {
+      std::size_t slash = part.rfind('/');
+      std::string parent = slash == std::string::npos ? "." : part.substr(0, slash ? slash : 1);
+      struct statfs where;
+      if (statfs(parent.c_str(), &where) == 0 && where.f_type == PROC_SUPER_MAGIC) return true;
+      char target[PATH_MAX];
+      ssize_t got = readlink(part.c_str(), target, sizeof target);
+      // As many links as the kernel follows; past them the name cannot be opened anyway.
+      if (got <= 0 || ++links > 40) return false;
+      std::string rest = end == std::string::npos ? "" : path.substr(end);
+      path = (target[0] == '/' ? "" : parent + "/") + std::string(target, got) + rest;
+      end = 0;
+    } else if (end == std::string::npos) {
+      return false;
+    }
   }
-}
-
-}  // namespace
-
-bool through_proc_link(const std::string& name) {
-  std::string path = name;
-  // As many links as the kernel follows; past them the name cannot be opened anyway.
-  for (int links = 0; links < 40; ++links) {
-    std::size_t length = first_link(path);
-    if (length == 0) return false;
-    std::string link = path.substr(0, length);
-    std::size_t slash = link.rfind('/');
-    std::string parent = slash == std::string::npos ? "."
-                         : slash == 0               ? "/"
-                                                    : link.substr(0, slash);
-    struct statfs where;
-    if (statfs(parent.c_str(), &where) == 0 && where.f_type == PROC_SUPER_MAGIC) return true;
-    char target[PATH_MAX];
-    ssize_t got = readlink(link.c_str(), target, sizeof target);
-    if (got <= 0) return false;
-    std::string followed(target, static_cast<std::size_t>(got));
-    if (followed[0] != '/') followed = parent + "/" + followed;
-    path = followed + path.substr(length);
-  }
-  return false;
 }
 
 bool through_descriptor_link(const std::string& name) {

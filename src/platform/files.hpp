@@ -7,11 +7,6 @@
 // lies on top, so the bytes written are the same on every platform.
 namespace drosk::platform {
 
-// Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else
-// (a directory, a FIFO, a device), which is then never opened. A link to a regular file is
-// followed.
-std::FILE* open_for_reading(const std::string& name);
-
 // What a rewritten file takes over from the file it replaces, as the platform gives it: the mode,
 // and the owner and group where there are such.
 struct file_attributes {
@@ -20,10 +15,11 @@ struct file_attributes {
   unsigned long group = 0;
 };
 
-// Opens an existing regular file for reading and gives its attributes; nullptr when it cannot be
-// opened or is anything else (a directory, a FIFO, a device), which is then never opened, or when
-// its name passes through a descriptor link (/dev/stdin, /dev/fd/N).
-std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes);
+// Opens an existing regular file for reading; nullptr when it cannot be opened or is anything else
+// (a directory, a FIFO, a device), which is then never opened. A link to a regular file is
+// followed. Given `attributes`, the file is one to be replaced: they are filled in, and a name
+// that passes through a descriptor link (/dev/stdin, /dev/fd/N) is refused as well.
+std::FILE* open_for_reading(const std::string& name, file_attributes* attributes = nullptr);
 
 // Creates or empties a regular file for writing; nullptr on failure, or when the name stands for
 // anything else (a directory, a FIFO, a device, a link), which is left as it is.

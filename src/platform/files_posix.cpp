@@ -34,26 +34,19 @@ std::FILE* stream(int fd, const char* mode) {
   return file;
 }
 
-// Looked at before it is opened, since opening a device may act on it; the open file is looked at
-// again, in case another file took the name in between. `info` is then the file's.
-std::FILE* open_existing_regular(const std::string& name, struct stat& info) {
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  return stream(open_regular(name, O_RDONLY, 0, info), "rb");
-}
-
 }  // namespace
 
-std::FILE* open_for_reading(const std::string& name) {
+std::FILE* open_for_reading(const std::string& name, file_attributes* attributes) {
+  // A file to be replaced is not one behind a descriptor link: the compiler would read the
+  // descriptor, and the name be replaced in vain or lead elsewhere. Looked at before it is opened,
+  // since opening a device may act on it; the open file is looked at again, in case another file
+  // took the name in between.
   struct stat info;
-  return open_existing_regular(name, info);
-}
-
-std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
-  // The compiler would read the descriptor, and the name be replaced in vain or lead elsewhere.
-  if (through_descriptor_link(name)) return nullptr;
-  struct stat info;
-  std::FILE* file = open_existing_regular(name, info);
-  if (file) attributes = {info.st_mode & 07777u, info.st_uid, info.st_gid};
+  if ((attributes && through_descriptor_link(name)) || stat(name.c_str(), &info) != 0 ||
+      !S_ISREG(info.st_mode))
+    return nullptr;
+  std::FILE* file = stream(open_regular(name, O_RDONLY, 0, info), "rb");
+  if (file && attributes) *attributes = {info.st_mode & 07777u, info.st_uid, info.st_gid};
   return file;
 }
 

@@ -11,11 +11,6 @@
 // root does.
 namespace drosk::platform {
 
-// Opening a directory fails on Windows, so no check is needed here.
-std::FILE* open_for_reading(const std::string& name) {
-  return _wfopen(long_path(name).c_str(), L"rb");
-}
-
 namespace {
 
 // A C stream over a handle of CreateFileW; nullptr, with the handle closed, when there is none.
@@ -33,7 +28,7 @@ std::FILE* stream(HANDLE handle, int flags, const char* mode) {
 
 }  // namespace
 
-std::FILE* open_regular_for_reading(const std::string& name, file_attributes& attributes) {
+std::FILE* open_for_reading(const std::string& name, file_attributes* attributes) {
   // Looked at before it is opened, so that a device name (NUL, CON, COM1) is refused unopened where
   // the attributes tell; the open handle is looked at again, which refuses a pipe or a device.
   std::wstring path = long_path(name);
@@ -50,7 +45,7 @@ std::FILE* open_regular_for_reading(const std::string& name, file_attributes& at
     return nullptr;
   }
   std::FILE* file = stream(handle, _O_RDONLY, "rb");
-  if (file) attributes.mode = kind;
+  if (file && attributes) attributes->mode = kind;
   return file;
 }
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdlib>
 #include <optional>
 
 #include "platform/run_command.hpp"
@@ -7,15 +8,6 @@
 
 namespace drosk::platform {
 namespace {
-
-std::optional<std::string> environment_value(const char* name) {
-  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::string value(size, '\0');
-  DWORD length = GetEnvironmentVariableA(name, value.data(), size);
-  value.resize(length);
-  return value;
-}
 
 bool is_file(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -35,12 +27,14 @@ std::size_t next_separator(const std::string& path, std::size_t start) {
 // The processor COMSPEC names, and no other when it is set; otherwise CMD.EXE from the current
 // directory, then from each directory of PATH in order.
 std::optional<std::string> find_processor() {
-  if (std::optional<std::string> comspec = environment_value("COMSPEC")) {
-    if (!is_file(*comspec)) return std::nullopt;
+  // Set empty, it counts as not set.
+  if (const char* comspec = std::getenv("COMSPEC"); comspec && *comspec) {
+    if (!is_file(comspec)) return std::nullopt;
     return comspec;
   }
   if (is_file("CMD.EXE")) return std::string(".\\CMD.EXE");
-  std::string path = environment_value("PATH").value_or("");
+  const char* found = std::getenv("PATH");
+  std::string path = found ? found : "";
   for (std::size_t start = 0; start <= path.size();) {
     std::size_t end = next_separator(path, start);
     std::string dir = path.substr(start, end - start);
@@ -56,29 +50,21 @@ std::optional<std::string> find_processor() {
   return std::nullopt;
 }
 
+// Sets or clears the job's limit that ends every process in it when its last handle is closed.
+bool kill_on_close(HANDLE job, bool on) {
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = on ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+  return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+}
+
 // A job for the command processor, which ends every process in it when its last handle is closed:
 // if drosk itself is ended (TerminateProcess), its commands end with it. nullptr when no job can be
 // had (a job drosk runs in may not allow one within it); the command then runs without.
 HANDLE kill_on_close_job(HANDLE processor) {
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
-  if (!job) return nullptr;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
-      !AssignProcessToJobObject(job, processor)) {
-    CloseHandle(job);
-    return nullptr;
-  }
-  return job;
-}
-
-// At a normal end the limit goes before the handle does: what the command left running survives
-// it, as on POSIX.
-void release_job(HANDLE job) {
-  if (!job) return;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-  CloseHandle(job);
+  if (job && kill_on_close(job, true) && AssignProcessToJobObject(job, processor)) return job;
+  if (job) CloseHandle(job);
+  return nullptr;
 }
 
 // While a command runs, Ctrl-C is the command's to act on. A handler, unlike ignoring the signal,
@@ -91,14 +77,13 @@ BOOL WINAPI let_the_command_handle_it(DWORD) {
 // own. The mark is set in drosk's own environment only while the processor is started.
 bool start_processor(const std::string& processor, std::string& command_line,
                      const environment_mark& mark, PROCESS_INFORMATION& process) {
-  std::optional<std::string> saved = environment_value(mark.name.c_str());
+  const char* saved = mark.name.empty() ? nullptr : std::getenv(mark.name.c_str());
   if (!mark.name.empty()) SetEnvironmentVariableA(mark.name.c_str(), mark.value.c_str());
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   BOOL started = CreateProcessA(processor.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                                 CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
-  if (!mark.name.empty())
-    SetEnvironmentVariableA(mark.name.c_str(), saved ? saved->c_str() : nullptr);
+  if (!mark.name.empty()) SetEnvironmentVariableA(mark.name.c_str(), saved);
   return started;
 }
 
@@ -110,7 +95,12 @@ int wait_in_job(PROCESS_INFORMATION& process) {
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   int status = GetExitCodeProcess(process.hProcess, &code) ? static_cast<int>(code) : -1;
-  release_job(job);
+  // At a normal end the limit goes before the handle does: what the command left running
+  // survives it, as on POSIX.
+  if (job) {
+    kill_on_close(job, false);
+    CloseHandle(job);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return status;

@@ -173,6 +173,21 @@ class ArgFile(DroskCase):
         self.assertFalse(self.exists("NU_"))
         self.assertIsNone(self.received("javac"))
 
+    @unittest.skipUnless(WINE, "a Linux link to a Linux device, which Wine follows")
+    def test_a_drosk_ini_or_capture_that_is_a_device_cannot_be_opened(self):
+        # /dev/null would read as an empty file, /dev/zero feed the run without end.
+        self.ini()
+        os.rename(self.path("drosk.ini"), self.path("settings"))
+        os.symlink("/dev/null", self.path("drosk.ini"))
+        self.assertFailed(self.drosk("src/A.java"), b"drosk.ini: Can't open")
+        self.assertIsNone(self.received("pre"))
+        os.replace(self.path("settings"), self.path("drosk.ini"))
+        # The compile writes into the device, which is left as it is and never relayed.
+        os.symlink("/dev/null", self.path("__stderr__.log"))
+        self.assertFailed(self.drosk("src/A.java"), b"__stderr__.log: Can't open ")
+        self.assertEqual(self.received("javac"), ["pp/A.java"])
+        self.assertEqual(os.readlink(self.path("__stderr__.log")), "/dev/null")
+
 
 class ProcessorCase(DroskCase):
     def processor_in(self, folder):

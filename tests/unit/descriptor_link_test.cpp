@@ -32,6 +32,9 @@ TEST(DescriptorLink, FollowedOneAtATimeAsTheKernelSays) {
     EXPECT_FALSE(through_proc_link(path)) << name;
     EXPECT_FALSE(through_descriptor_link(path)) << name;
   }
+  // A loop of links ends the walk, as it ends the kernel's.
+  std::filesystem::create_symlink("loop", dir / "loop");
+  EXPECT_FALSE(through_proc_link((dir / "loop").string()));
   std::filesystem::remove_all(dir);
 }
 
