@@ -39,9 +39,6 @@ constexpr auto reaping_time = std::chrono::seconds(1);
 // end sends drosk no signal, and only asking the group tells of it.
 constexpr auto poll_time = std::chrono::milliseconds(10);
 
-// The signals other than the cancelling ones whose disposition drosk changes for itself.
-constexpr int other_changed_signals[] = {SIGPIPE, SIGXFSZ, SIGCHLD};
-
 // What drosk inherited: which signals were ignored, and the signal mask.
 sigset_t inherited_ignored;
 sigset_t inherited_mask;
@@ -181,8 +178,9 @@ void follow_stop(pid_t group, int sig, int terminal, bool& terminal_given) {
 // as drosk inherited it, then /bin/sh with drosk's environment. The exec gives drosk's handlers
 // their default back; those that drosk ignores are set here. A cancelling signal that reaches the
 // child before the exec (one sent to the new group) is handled as drosk would handle it.
+// (SIGPIPE, SIGXFSZ and SIGCHLD are the others that drosk changes for itself.)
 [[noreturn]] void start_processor(char* const* argv, bool own_group, volatile int* error) {
-  for (int sig : other_changed_signals)
+  for (int sig : {SIGPIPE, SIGXFSZ, SIGCHLD})
     set_action(sig, sigismember(&inherited_ignored, sig) ? SIG_IGN : SIG_DFL);
   if (own_group) setpgid(0, 0);
   sigprocmask(SIG_SETMASK, &inherited_mask, nullptr);
@@ -224,12 +222,11 @@ bool end_group(pid_t pid, pid_t group, bool ended, const sigset_t& wait_mask) {
     pass_on_received(group);
     if (ended && killpg(group, 0) == -1 && errno == ESRCH) return true;
     clock::time_point now = clock::now();
+    if (now >= deadline && killed && ended) return true;
     if (now >= deadline && !killed) {
       killpg(group, SIGKILL);
       killed = true;
       deadline = now + reaping_time;
-    } else if (now >= deadline && ended) {
-      return true;
     }
     std::chrono::nanoseconds left =
         std::min<clock::duration>(deadline - now, reaper ? grace_period : poll_time);
@@ -246,11 +243,11 @@ bool end_group(pid_t pid, pid_t group, bool ended, const sigset_t& wait_mask) {
 command_result wait_for(pid_t pid, const command_scope& scope) {
   pid_t group = scope.own_group ? pid : 0;
   int status = 0;
+  int options = WNOHANG | (group > 0 ? WUNTRACED : 0);
   bool terminal_given = false;
   pid_t got;
   for (;;) {
-    while ((got = waitpid(pid, &status, WNOHANG | (group > 0 ? WUNTRACED : 0))) == 0 &&
-           !cancel_received)
+    while ((got = waitpid(pid, &status, options)) == 0 && !cancel_received)
       sigsuspend(&scope.wait_mask);
     if (got != pid || !WIFSTOPPED(status)) break;
     follow_stop(group, WSTOPSIG(status), scope.terminal, terminal_given);
@@ -284,10 +281,13 @@ void prepare_commands() {
   // From the C library's own first: glibc keeps 32 and 33 for its threads.
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaddset(&cancelling, sig);
 #endif
+  // Of the signals that drosk changes, those it inherited ignored; the others need no asking.
   sigemptyset(&inherited_ignored);
   for (int sig = 1; sig < signal_end; ++sig) {
     struct sigaction old {};
-    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_IGN) continue;
+    bool changed =
+        sigismember(&cancelling, sig) == 1 || sig == SIGPIPE || sig == SIGXFSZ || sig == SIGCHLD;
+    if (!changed || sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_IGN) continue;
     sigaddset(&inherited_ignored, sig);
     sigdelset(&cancelling, sig);
   }
