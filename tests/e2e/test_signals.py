@@ -2,6 +2,7 @@
 behind, and the commands get the signals and arguments exactly as drosk got them."""
 import os
 import pty
+import select
 import shlex
 import signal
 import subprocess
@@ -143,12 +144,13 @@ class SignalsToDroskAlone(DroskCase):
 
     def test_a_signal_once_the_command_has_ended_ends_drosk_as_its_default_does(self):
         # drosk relays a capture larger than the pipe it writes to, which is not read on: no
-        # command runs, and drosk waits in the write when the signal comes.
+        # command runs when the signal comes, and drosk waits in its write.
         self.write("messages", b"pp/A.java:1: error\n" * 20000)
         self.ini(javac=self.stub("--err-file", "messages", "--"))
         run = self.start("src/A.java")
         try:
-            self.assertEqual(len(run.stderr.read(1)), 1)  # the relay has begun
+            self.assertTrue(select.select([run.stderr], [], [], 15)[0], "no relay began")
+            self.assertEqual(len(run.stderr.read(1)), 1)
             run.send_signal(signal.SIGTERM)
             run.communicate(timeout=15)
         finally:
