@@ -175,10 +175,10 @@ void follow_stop(pid_t group, int sig, int terminal, bool& terminal_given) {
 }
 
 // The child's part between vfork and exec, in drosk's memory, so system calls only: every signal
-// as drosk inherited it, then /bin/sh with drosk's environment. The exec gives drosk's handlers
-// their default back; those that drosk ignores are set here. A cancelling signal that reaches the
-// child before the exec (one sent to the new group) is handled as drosk would handle it.
-// (SIGPIPE, SIGXFSZ and SIGCHLD are the others that drosk changes for itself.)
+// as drosk inherited it, then /bin/sh with drosk's environment, the mark set in it. The exec gives
+// drosk's handlers their default back; SIGPIPE, SIGXFSZ and SIGCHLD, which drosk ignores or
+// changes for itself, are set here. A cancelling signal that reaches the child before the exec
+// (one sent to the new group) is handled as drosk would handle it.
 [[noreturn]] void start_processor(char* const* argv, bool own_group, volatile int* error) {
   for (int sig : {SIGPIPE, SIGXFSZ, SIGCHLD})
     set_action(sig, sigismember(&inherited_ignored, sig) ? SIG_IGN : SIG_DFL);
