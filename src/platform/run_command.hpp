@@ -7,10 +7,9 @@
 namespace drosk::platform {
 
 // POSIX: the first part of prepare_process (process.hpp), before anything changes a signal: notes
-// the signal dispositions and mask drosk inherited (the commands get them back), takes the signals
-// that would end drosk (they still end it, unless a command runs), and gives SIGCHLD its default
-// for drosk itself, since a parent may pass it on ignored and waiting for a command then fails.
-// On Linux drosk also becomes the reaper of its commands' orphans.
+// the signal dispositions and mask drosk inherited (the commands get them back), and gives SIGCHLD
+// its default for drosk itself, since a parent may pass it on ignored and waiting for a command
+// then fails. On Linux drosk also becomes the reaper of its commands' orphans.
 void prepare_commands();
 
 struct command_result {
@@ -31,7 +30,9 @@ struct environment_mark {
 // Runs a command text through the command processor in the current directory, with drosk's
 // console and environment (plus the `mark`), and waits for it. `parameters` are handed to the
 // processor apart from the text: as /bin/sh's positional parameters ("$@"), or as cmd.exe's
-// switches ahead of "/c".
+// switches ahead of "/c". POSIX: only while the command runs are the signals that would end drosk
+// passed on to it (or, with the command in drosk's group at the terminal, SIGINT and SIGQUIT left
+// to it); before and after, they end drosk at their default action.
 command_result run_command(const std::string& text, const environment_mark& mark = {},
                            const std::vector<std::string>& parameters = {});
 

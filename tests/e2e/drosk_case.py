@@ -185,17 +185,20 @@ class DroskCase(unittest.TestCase):
         env.update(changes)
         return env
 
-    def signal_once_recorded(self, run, record, sig, group=False):
+    def signal_once_recorded(self, run, record, sig, group=False, within=4):
         """Sends `sig` to the started drosk (or to its process group) once the stub has recorded
-        `record`; drosk's output. Should drosk not end, its group is killed."""
+        `record`; drosk's output. Should drosk not end `within` seconds, the case fails and drosk's
+        group is killed. By default that is inside the 5 s grace period that drosk gives the
+        command's processes, so a command that did not end at the signal fails the case at once."""
         try:
             while self.received(record) is None:
                 self.assertIsNone(run.poll(), "drosk ended before %s started" % record)
                 time.sleep(0.01)
             (os.killpg if group else os.kill)(run.pid, sig)
-            # Well past the grace period for the command's processes, which a sound run never
-            # waits out much longer.
-            return run.communicate(timeout=15)
+            try:
+                return run.communicate(timeout=within)
+            except subprocess.TimeoutExpired:
+                self.fail("drosk still ran %g s after the signal" % within)
         finally:
             if run.poll() is None:
                 os.killpg(run.pid, signal.SIGKILL)

@@ -2,6 +2,7 @@
 behind, and the commands get the signals and arguments exactly as drosk got them."""
 import os
 import pty
+import select
 import shlex
 import signal
 import subprocess
@@ -104,7 +105,8 @@ class SignalsToDroskAlone(DroskCase):
     def test_a_command_that_ignores_the_signal_is_killed(self):
         self.ini(javac="trap '' TERM; " + self.stub("--record", "javac", "--sleep", "120", "--"))
         run = self.start("src/A.java")
-        self.signal_once_recorded(run, "javac", signal.SIGTERM)
+        # Well past the grace period, which a sound run never waits out much longer.
+        self.signal_once_recorded(run, "javac", signal.SIGTERM, within=15)
         self.assertEqual(run.returncode, 128 + signal.SIGTERM)
         self.assertTrue(session_is_gone(run.pid))
 
@@ -139,6 +141,23 @@ class SignalsToDroskAlone(DroskCase):
         # Far inside the grace period after which drosk kills what is left.
         self.assertLess(time.monotonic() - started, 4)
         self.assertTrue(session_is_gone(run.pid))
+
+    def test_a_signal_once_the_command_has_ended_ends_drosk_as_its_default_does(self):
+        # drosk relays a capture larger than the pipe it writes to, which is not read on: no
+        # command runs when the signal comes, and drosk waits in its write.
+        self.write("messages", b"pp/A.java:1: error\n" * 20000)
+        self.ini(javac=self.stub("--err-file", "messages", "--"))
+        run = self.start("src/A.java")
+        try:
+            self.assertTrue(select.select([run.stderr], [], [], 15)[0], "no relay began")
+            self.assertEqual(len(run.stderr.read(1)), 1)
+            run.send_signal(signal.SIGTERM)
+            run.communicate(timeout=15)
+        finally:
+            if run.poll() is None:
+                run.kill()
+                run.wait()
+        self.assertEqual(run.returncode, -signal.SIGTERM)
 
     def test_a_signal_drosk_inherited_ignored_is_not_passed_on(self):
         self.ini(javac=self.stub("--record", "javac", "--sleep", "1", "--delete", "marker", "--"))

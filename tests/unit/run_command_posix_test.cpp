@@ -27,16 +27,23 @@ std::vector<std::string> drosk_entries(const std::string& env_file) {
   return found;
 }
 
-TEST(RunCommand, ExtraEnvironmentEntryReplacesAnInheritedOne) {
+TEST(RunCommand, ExtraEnvironmentEntryReplacesAnInheritedOneForTheCommandAlone) {
   std::string env_file = testing::TempDir() + "drosk_run_command_env";
-  setenv("DROSK_COMPILE", "0", 1);
   setenv("DROSK_COMPILE_X", "kept", 1);
-  EXPECT_EQ(platform::run_command("env >'" + env_file + "'", {"DROSK_COMPILE", "1"}).status, 0);
-  std::vector<std::string> entries = drosk_entries(env_file);
-  std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{"DROSK_COMPILE=1", "DROSK_COMPILE_X=kept"}));
+  for (const char* inherited : {"0", static_cast<const char*>(nullptr)}) {
+    if (inherited)
+      setenv("DROSK_COMPILE", inherited, 1);
+    else
+      unsetenv("DROSK_COMPILE");
+    EXPECT_EQ(platform::run_command("env >'" + env_file + "'", {"DROSK_COMPILE", "1"}).status, 0);
+    std::vector<std::string> entries = drosk_entries(env_file);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"DROSK_COMPILE=1", "DROSK_COMPILE_X=kept"}));
+    // drosk's own environment is as it was.
+    EXPECT_EQ(getenv("DROSK_COMPILE") ? std::string(getenv("DROSK_COMPILE")) : "(none)",
+              inherited ? inherited : "(none)");
+  }
 
-  unsetenv("DROSK_COMPILE");
   EXPECT_EQ(platform::run_command("env >'" + env_file + "'").status, 0);
   EXPECT_EQ(drosk_entries(env_file), std::vector<std::string>{"DROSK_COMPILE_X=kept"});
   unsetenv("DROSK_COMPILE_X");
