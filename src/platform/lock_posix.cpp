@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,42 +10,62 @@
 namespace drosk::platform {
 namespace {
 
-// Takes the lock, waiting for it if `wait`; 0 once it is held, otherwise the error (EWOULDBLOCK
-// where another holds it).
-int lock_exclusively(int fd, bool wait) {
-  while (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EINTR) return errno;
+// The regular file under `name`, created where there is none (`created`); -1 where there is no
+// such file to be had. Never through a link, and a FIFO is not waited on. Open for writing, since
+// NFS locks only such descriptors.
+int open_lock_file(const char* name, bool& created) {
+  constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int fd;
+  for (;;) {
+    fd = open(name, flags | O_CREAT | O_EXCL, 0666);
+    created = fd != -1;
+    if (fd != -1 || errno != EEXIST) break;
+    fd = open(name, flags);
+    if (fd != -1 || errno != ENOENT) break;  // else removed in between: created next time
   }
-  return 0;
+  struct stat info;
+  if (fd != -1 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Whether `name` still names the file `fd`: the run before may have removed it before letting go.
+bool still_named(int fd, const char* name) {
+  struct stat held, named;
+  return fstat(fd, &held) == 0 && lstat(name, &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
 }
 
 }  // namespace
 
-directory_lock::directory_lock(const std::string&, const std::string& settings_file, bool wait) {
-  int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  int error = fd == -1 ? errno : lock_exclusively(fd, wait);
-  if (error == 0) {
-    directory_ = fd;
-    return;
+directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
+  for (;;) {
+    int fd = open_lock_file(name.c_str(), created_);
+    if (fd == -1) return;
+    int locked;
+    while ((locked = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    busy_ = locked != 0 && errno == EWOULDBLOCK;
+    // Where the file system has no locks, the file is kept all the same, to be removed at the end.
+    if (!busy_ && (locked != 0 || still_named(fd, name.c_str()))) {
+      file_ = fd;
+      return;
+    }
+    close(fd);
+    if (busy_) return;
   }
-  if (fd != -1) close(fd);
-  // NFS locks only through a descriptor open for writing (EBADF), which a directory never is;
-  // elsewhere a file system without such locks says ENOLCK, EOPNOTSUPP, ENOTSUP (the same number
-  // on Linux, not everywhere) or EINVAL; a directory may not be readable (EACCES). Nothing is
-  // written to the file.
-  if (error == EBADF || error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP ||
-      error == EINVAL || error == EACCES) {
-    fd = open(settings_file.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    error = fd == -1 ? errno : lock_exclusively(fd, wait);
-    if (error == 0) file_ = fd;
-    if (error != 0 && fd != -1) close(fd);
-  }
-  busy_ = error == EWOULDBLOCK;
 }
 
 directory_lock::~directory_lock() {
-  if (directory_ != -1) close(static_cast<int>(directory_));
-  if (file_ != -1) close(static_cast<int>(file_));
+  if (file_ == -1) return;
+  int fd = static_cast<int>(file_);
+  // Still empty: no compile wrote the command log. Removed while the lock is held, so that the
+  // next run that takes the lock finds the name gone and opens it again.
+  struct stat info;
+  if (created_ && fstat(fd, &info) == 0 && info.st_size == 0) unlink(name_.c_str());
+  close(fd);
 }
 
 }  // namespace drosk::platform
