@@ -10,32 +10,17 @@
 namespace drosk::platform {
 namespace {
 
-// The regular file under `name`, created where there is none (`created`); -1 where there is no
-// such file to be had. Never through a link, and a FIFO is not waited on. Open for writing, since
-// NFS locks only such descriptors.
+// The file under `name`, created where there is none (`created`); -1 where it cannot be opened.
+// Open for writing, since NFS locks only such descriptors; never through a link, and a FIFO is
+// not waited on.
 int open_lock_file(const char* name, bool& created) {
   constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  int fd;
   for (;;) {
-    fd = open(name, flags | O_CREAT | O_EXCL, 0666);
-    created = fd != -1;
-    if (fd != -1 || errno != EEXIST) break;
+    int fd = open(name, flags | O_CREAT | O_EXCL, 0666);
+    if ((created = fd != -1) || errno != EEXIST) return fd;
     fd = open(name, flags);
-    if (fd != -1 || errno != ENOENT) break;  // else removed in between: created next time
+    if (fd != -1 || errno != ENOENT) return fd;  // else removed in between: created next time
   }
-  struct stat info;
-  if (fd != -1 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// Whether `name` still names the file `fd`: the run before may have removed it before letting go.
-bool still_named(int fd, const char* name) {
-  struct stat held, named;
-  return fstat(fd, &held) == 0 && lstat(name, &named) == 0 && held.st_dev == named.st_dev &&
-         held.st_ino == named.st_ino;
 }
 
 }  // namespace
@@ -43,29 +28,36 @@ bool still_named(int fd, const char* name) {
 directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
   for (;;) {
     int fd = open_lock_file(name.c_str(), created_);
+    struct stat held, named;
     if (fd == -1) return;
+    if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      close(fd);
+      return;
+    }
     int locked;
     while ((locked = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
     busy_ = locked != 0 && errno == EWOULDBLOCK;
+    // The run before may have removed the file before letting go: the name is opened again.
+    bool gone = locked == 0 && (lstat(name.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
+                                named.st_ino != held.st_ino);
     // Where the file system has no locks, the file is kept all the same, to be removed at the end.
-    if (!busy_ && (locked != 0 || still_named(fd, name.c_str()))) {
+    if (busy_ || gone)
+      close(fd);
+    else
       file_ = fd;
-      return;
-    }
-    close(fd);
-    if (busy_) return;
+    if (!gone) return;
   }
 }
 
 directory_lock::~directory_lock() {
   if (file_ == -1) return;
-  int fd = static_cast<int>(file_);
-  // Still empty: no compile wrote the command log. Removed while the lock is held, so that the
-  // next run that takes the lock finds the name gone and opens it again.
+  // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
+  // run to open the name again.
   struct stat info;
-  if (created_ && fstat(fd, &info) == 0 && info.st_size == 0) unlink(name_.c_str());
-  close(fd);
+  if (created_ && fstat(static_cast<int>(file_), &info) == 0 && info.st_size == 0)
+    unlink(name_.c_str());
+  close(static_cast<int>(file_));
 }
 
 }  // namespace drosk::platform

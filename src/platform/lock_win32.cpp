@@ -6,6 +6,8 @@
 namespace drosk::platform {
 namespace {
 
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 // The locked byte lies far past any content, so that the command log is written and read as
 // usual; only lockers of the same byte wait for each other.
 OVERLAPPED locked_range() {
@@ -14,30 +16,10 @@ OVERLAPPED locked_range() {
   return range;
 }
 
-// The file under `path`, created where there is none (`created`). Shared for all, and without
-// DELETE access, so that the command log's _wfopen, which does not share deleting, can open it.
-HANDLE open_lock_file(const std::wstring& path, bool& created) {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (DWORD how : {CREATE_NEW, OPEN_EXISTING}) {
-    file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, how,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    created = how == CREATE_NEW;
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
-  }
-  return file;
-}
-
 // Whether `path` still names the file `file`: the run before may have removed it before letting
-// go, and a file whose removal is pending cannot be opened.
+// go.
 bool still_named(HANDLE file, const std::wstring& path) {
-  HANDLE named =
-      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE named = CreateFileW(path.c_str(), 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
   BY_HANDLE_FILE_INFORMATION a, b;
   bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &a) &&
               GetFileInformationByHandle(named, &b) &&
@@ -52,12 +34,16 @@ bool still_named(HANDLE file, const std::wstring& path) {
 directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
   std::wstring path = long_path(name);
   for (;;) {
-    HANDLE file = open_lock_file(path, created_);
+    // Reading is access enough for the lock; no DELETE access, which the command log's _wfopen
+    // does not share. Not inherited.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share_all, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
+    created_ = GetLastError() != ERROR_ALREADY_EXISTS;
     OVERLAPPED range = locked_range();
-    DWORD flags =
+    DWORD how =
         wait ? LOCKFILE_EXCLUSIVE_LOCK : LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
-    bool locked = LockFileEx(file, flags, 0, 1, 0, &range);
+    bool locked = LockFileEx(file, how, 0, 1, 0, &range);
     busy_ = !locked && GetLastError() == ERROR_LOCK_VIOLATION;
     // Where the file system has no locks, the file is kept all the same, to be removed at the end.
     if (!busy_ && (!locked || still_named(file, path))) {
@@ -73,11 +59,14 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
 directory_lock::~directory_lock() {
   if (file_ == -1) return;
   HANDLE file = reinterpret_cast<HANDLE>(file_);
-  // Still empty: no compile wrote the command log. Removed while the lock is held, so that the
-  // next run that takes the lock finds the name gone and opens it again.
+  // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
+  // run to open the name again. Renamed first, since a file whose removal is pending keeps its
+  // name, unopenable, until the runs that wait for it have let go.
   LARGE_INTEGER size;
-  if (created_ && GetFileSizeEx(file, &size) && size.QuadPart == 0)
-    DeleteFileW(long_path(name_).c_str());
+  std::wstring moved = long_path(name_ + "." + std::to_string(GetCurrentProcessId()));
+  if (created_ && GetFileSizeEx(file, &size) && size.QuadPart == 0 &&
+      MoveFileExW(long_path(name_).c_str(), moved.c_str(), 0))
+    DeleteFileW(moved.c_str());
   // Closing alone releases the lock only some time later.
   OVERLAPPED range = locked_range();
   UnlockFileEx(file, 0, 1, 0, &range);

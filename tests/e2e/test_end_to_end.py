@@ -218,10 +218,10 @@ class ParallelRuns(DroskCase):
         # compile. A run that waited meanwhile has the removed file: it must open the name again,
         # or it is inside at once with a later run that locked a new file. Staggered starts, so
         # that later runs come after a removal; several rounds, since one may fall out without.
-        self.ini(preprocess=self.stub("--inside", "turn", "--sleep", "0.2", "--exit", "1"))
+        self.ini(preprocess=self.stub("--inside", "turn", "--sleep", "0.3", "--exit", "1"))
 
         def run_after(n):
-            time.sleep(0.07 * n)
+            time.sleep(0.15 * n)
             return self.drosk("A.java")
         for round in range(3):
             with concurrent.futures.ThreadPoolExecutor(6) as pool:
