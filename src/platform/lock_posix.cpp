@@ -29,14 +29,13 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
   for (;;) {
     int fd = open_lock_file(name.c_str(), created_);
     struct stat held, named;
-    if (fd == -1) return;
-    if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
-      close(fd);
+    if (fd == -1 || fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      if (fd != -1) close(fd);
       return;
     }
     int locked;
-    while ((locked = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
+    while ((locked = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR)
+      continue;
     busy_ = locked != 0 && errno == EWOULDBLOCK;
     // The run before may have removed the file before letting go: the name is opened again.
     bool gone = locked == 0 && (lstat(name.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
@@ -53,9 +52,10 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
 directory_lock::~directory_lock() {
   if (file_ == -1) return;
   // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
-  // run to open the name again.
+  // run to open the name again. Not where a command removed it: the name may be a new log then.
   struct stat info;
-  if (created_ && fstat(static_cast<int>(file_), &info) == 0 && info.st_size == 0)
+  if (created_ && fstat(static_cast<int>(file_), &info) == 0 && info.st_size == 0 &&
+      info.st_nlink == 1)
     unlink(name_.c_str());
   close(static_cast<int>(file_));
 }

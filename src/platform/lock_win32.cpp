@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/files.hpp"
 #include "platform/lock.hpp"
 #include "platform/long_path_win32.hpp"
 
@@ -16,10 +17,10 @@ OVERLAPPED locked_range() {
   return range;
 }
 
-// Whether `path` still names the file `file`: the run before may have removed it before letting
-// go.
-bool still_named(HANDLE file, const std::wstring& path) {
-  HANDLE named = CreateFileW(path.c_str(), 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+// Whether `name` still names the file `file`: the run before, or a command, may have removed it.
+bool still_named(HANDLE file, const std::string& name) {
+  HANDLE named =
+      CreateFileW(long_path(name).c_str(), 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
   BY_HANDLE_FILE_INFORMATION a, b;
   bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &a) &&
               GetFileInformationByHandle(named, &b) &&
@@ -32,21 +33,19 @@ bool still_named(HANDLE file, const std::wstring& path) {
 }  // namespace
 
 directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
-  std::wstring path = long_path(name);
+  DWORD how = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
   for (;;) {
     // Reading is access enough for the lock; no DELETE access, which the command log's _wfopen
     // does not share. Not inherited.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share_all, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ, share_all, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     created_ = GetLastError() != ERROR_ALREADY_EXISTS;
     OVERLAPPED range = locked_range();
-    DWORD how =
-        wait ? LOCKFILE_EXCLUSIVE_LOCK : LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
     bool locked = LockFileEx(file, how, 0, 1, 0, &range);
     busy_ = !locked && GetLastError() == ERROR_LOCK_VIOLATION;
     // Where the file system has no locks, the file is kept all the same, to be removed at the end.
-    if (!busy_ && (!locked || still_named(file, path))) {
+    if (!busy_ && (!locked || still_named(file, name))) {
       file_ = reinterpret_cast<std::intptr_t>(file);
       return;
     }
@@ -60,13 +59,11 @@ directory_lock::~directory_lock() {
   if (file_ == -1) return;
   HANDLE file = reinterpret_cast<HANDLE>(file_);
   // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
-  // run to open the name again. Renamed first, since a file whose removal is pending keeps its
-  // name, unopenable, until the runs that wait for it have let go.
+  // run to open the name again. Renamed aside first, since a file whose removal is pending keeps
+  // its name, unopenable, until the runs that wait for it have let go.
   LARGE_INTEGER size;
-  std::wstring moved = long_path(name_ + "." + std::to_string(GetCurrentProcessId()));
-  if (created_ && GetFileSizeEx(file, &size) && size.QuadPart == 0 &&
-      MoveFileExW(long_path(name_).c_str(), moved.c_str(), 0))
-    DeleteFileW(moved.c_str());
+  if (created_ && GetFileSizeEx(file, &size) && size.QuadPart == 0 && still_named(file, name_))
+    clear_old_file(name_);
   // Closing alone releases the lock only some time later.
   OVERLAPPED range = locked_range();
   UnlockFileEx(file, 0, 1, 0, &range);
