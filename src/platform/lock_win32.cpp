@@ -34,7 +34,9 @@ bool still_named(HANDLE file, const std::string& name) {
 
 directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
   DWORD how = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
-  for (;;) {
+  // Opened again where the name has moved on; a name that never settles (identities that do not
+  // compare) is given up on, and the run goes on unlocked.
+  for (int round = 0; round < 100; ++round) {
     // Reading is access enough for the lock; no DELETE access, which the command log's _wfopen
     // does not share. Not inherited.
     HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ, share_all, nullptr,
