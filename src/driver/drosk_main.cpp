@@ -57,7 +57,8 @@ int run_stages(int argc, char** argv) {
   // stops rather than waiting for this run's lock. A drosk inside another's preprocess command
   // does not wait either: the run that holds the lock may itself wait, inside its own preprocess
   // command, for the lock that this one's caller holds.
-  platform::directory_lock turn(directory, "drosk.ini", !inside_preprocess_command());
+  // Static, so that it is released when `fatal` ends the run through std::exit as well.
+  static platform::directory_lock turn(command_log_name, !inside_preprocess_command());
   if (turn.busy()) fatal("drosk.ini: preprocess= starts drosk in a busy directory");
 
   platform::command_result preprocessed =

@@ -9,7 +9,7 @@
 namespace drosk {
 
 void write_command_log(std::string_view compile_command) {
-  file_ptr log(platform::open_for_writing("__drosk__.log"));
+  file_ptr log(platform::open_for_writing(command_log_name));
   if (!log) return;
   std::string text;
   append_crlf(text, compile_command);

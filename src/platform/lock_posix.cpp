@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,42 +10,56 @@
 namespace drosk::platform {
 namespace {
 
-// Takes the lock, waiting for it if `wait`; 0 once it is held, otherwise the error (EWOULDBLOCK
-// where another holds it).
-int lock_exclusively(int fd, bool wait) {
-  while (flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EINTR) return errno;
+// The file under `name`, created where there is none (`created`); -1 where it cannot be opened.
+// Open for writing, since NFS locks only such descriptors; never through a link, and a FIFO is
+// not waited on.
+int open_lock_file(const char* name, bool& created) {
+  constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  for (;;) {
+    int fd = open(name, flags | O_CREAT | O_EXCL, 0666);
+    if ((created = fd != -1) || errno != EEXIST) return fd;
+    fd = open(name, flags);
+    if (fd != -1 || errno != ENOENT) return fd;  // else removed in between: created next time
   }
-  return 0;
 }
 
 }  // namespace
 
-directory_lock::directory_lock(const std::string&, const std::string& settings_file, bool wait) {
-  int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  int error = fd == -1 ? errno : lock_exclusively(fd, wait);
-  if (error == 0) {
-    directory_ = fd;
-    return;
+directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
+  // Opened again where the name has moved on; a name that never settles (identities that do not
+  // compare) is given up on, and the run goes on unlocked.
+  for (int round = 0; round < 100; ++round) {
+    int fd = open_lock_file(name.c_str(), created_);
+    struct stat held, named;
+    if (fd == -1 || fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+      if (fd != -1) close(fd);
+      return;
+    }
+    int locked;
+    while ((locked = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR)
+      continue;
+    busy_ = locked != 0 && errno == EWOULDBLOCK;
+    // The run before may have removed the file before letting go: the name is opened again.
+    bool gone = locked == 0 && (lstat(name.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
+                                named.st_ino != held.st_ino);
+    // Where the file system has no locks, the file is kept all the same, to be removed at the end.
+    if (busy_ || gone)
+      close(fd);
+    else
+      file_ = fd;
+    if (!gone) return;
   }
-  if (fd != -1) close(fd);
-  // NFS locks only through a descriptor open for writing (EBADF), which a directory never is;
-  // elsewhere a file system without such locks says ENOLCK, EOPNOTSUPP, ENOTSUP (the same number
-  // on Linux, not everywhere) or EINVAL; a directory may not be readable (EACCES). Nothing is
-  // written to the file.
-  if (error == EBADF || error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP ||
-      error == EINVAL || error == EACCES) {
-    fd = open(settings_file.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    error = fd == -1 ? errno : lock_exclusively(fd, wait);
-    if (error == 0) file_ = fd;
-    if (error != 0 && fd != -1) close(fd);
-  }
-  busy_ = error == EWOULDBLOCK;
 }
 
 directory_lock::~directory_lock() {
-  if (directory_ != -1) close(static_cast<int>(directory_));
-  if (file_ != -1) close(static_cast<int>(file_));
+  if (file_ == -1) return;
+  // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
+  // run to open the name again. Not where a command removed it: the name may be a new log then.
+  struct stat info;
+  if (created_ && fstat(static_cast<int>(file_), &info) == 0 && info.st_size == 0 &&
+      info.st_nlink == 1)
+    unlink(name_.c_str());
+  close(static_cast<int>(file_));
 }
 
 }  // namespace drosk::platform

@@ -1,88 +1,75 @@
 #include <windows.h>
-// After windows.h.
-#include <sddl.h>
 
+#include "platform/files.hpp"
 #include "platform/lock.hpp"
 #include "platform/long_path_win32.hpp"
 
 namespace drosk::platform {
 namespace {
 
-// The locked byte lies far past any content, so that programs that read the file without locking
-// (editors) are never refused; only lockers of the same byte wait for each other.
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The locked byte lies far past any content, so that the command log is written and read as
+// usual; only lockers of the same byte wait for each other.
 OVERLAPPED locked_range() {
   OVERLAPPED range{};
-  range.Offset = 0;
   range.OffsetHigh = 0x40000000;  // 2^62
   return range;
 }
 
-// The file's byte-range lock, waited for if `wait`; INVALID_HANDLE_VALUE where there is none, and
-// `busy` where another holds it. Shared for reading, writing and deleting, so that an editor can
-// still save the file.
-HANDLE lock_file(const std::string& name, bool wait, bool& busy) {
-  HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return file;
-  OVERLAPPED range = locked_range();
-  DWORD flags =
-      wait ? LOCKFILE_EXCLUSIVE_LOCK : LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
-  if (LockFileEx(file, flags, 0, 1, 0, &range)) return file;
-  busy = GetLastError() == ERROR_LOCK_VIOLATION;  // otherwise no locks on this file system
-  CloseHandle(file);
-  return INVALID_HANDLE_VALUE;
-}
-
-// The directory's mutex, waited for if `wait` and owned; nullptr where it cannot be had (another
-// user's that refuses access, say), and `busy` where another holds it. Global\ makes runs in
-// different logon sessions take turns. Every user may wait on it, and so take it, nothing more;
-// the handle is not inherited.
-HANDLE lock_mutex(const std::string& directory_id, bool wait, bool& busy) {
-  if (directory_id.empty()) return nullptr;
-  // Everyone: SYNCHRONIZE and MUTEX_MODIFY_STATE.
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100001;;;WD)",
-                                                            SDDL_REVISION_1, &descriptor, nullptr))
-    return nullptr;
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  std::string name = "Global\\drosk-" + directory_id;
-  HANDLE mutex = CreateMutexExA(&attributes, name.c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
-  LocalFree(descriptor);
-  if (!mutex) return nullptr;
-  // Abandoned by a run that ended without releasing it: owned now all the same.
-  DWORD waited = WaitForSingleObject(mutex, wait ? INFINITE : 0);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
-  busy = waited == WAIT_TIMEOUT;
-  CloseHandle(mutex);
-  return nullptr;
+// Whether `name` still names the file `file`: the run before, or a command, may have removed it.
+bool still_named(HANDLE file, const std::string& name) {
+  HANDLE named =
+      CreateFileW(long_path(name).c_str(), 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION a, b;
+  bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &a) &&
+              GetFileInformationByHandle(named, &b) &&
+              a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+              a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  if (named != INVALID_HANDLE_VALUE) CloseHandle(named);
+  return same;
 }
 
 }  // namespace
 
-directory_lock::directory_lock(const std::string& directory_id, const std::string& settings_file,
-                               bool wait) {
-  HANDLE mutex = lock_mutex(directory_id, wait, busy_);
-  if (mutex) directory_ = reinterpret_cast<std::intptr_t>(mutex);
-  // Runs from other machines see only the file's lock.
-  if (busy_ || (mutex && GetDriveTypeA(nullptr) != DRIVE_REMOTE)) return;
-  HANDLE file = lock_file(settings_file, wait, busy_);
-  if (file != INVALID_HANDLE_VALUE) file_ = reinterpret_cast<std::intptr_t>(file);
+directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
+  DWORD how = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  // Opened again where the name has moved on; a name that never settles (identities that do not
+  // compare) is given up on, and the run goes on unlocked.
+  for (int round = 0; round < 100; ++round) {
+    // Reading is access enough for the lock; no DELETE access, which the command log's _wfopen
+    // does not share. Not inherited.
+    HANDLE file = CreateFileW(long_path(name).c_str(), GENERIC_READ, share_all, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    created_ = GetLastError() != ERROR_ALREADY_EXISTS;
+    OVERLAPPED range = locked_range();
+    bool locked = LockFileEx(file, how, 0, 1, 0, &range);
+    busy_ = !locked && GetLastError() == ERROR_LOCK_VIOLATION;
+    // Where the file system has no locks, the file is kept all the same, to be removed at the end.
+    if (!busy_ && (!locked || still_named(file, name))) {
+      file_ = reinterpret_cast<std::intptr_t>(file);
+      return;
+    }
+    if (locked) UnlockFileEx(file, 0, 1, 0, &range);
+    CloseHandle(file);
+    if (busy_) return;
+  }
 }
 
 directory_lock::~directory_lock() {
-  if (file_ != -1) {
-    HANDLE file = reinterpret_cast<HANDLE>(file_);
-    // Closing alone releases the lock only some time later.
-    OVERLAPPED range = locked_range();
-    UnlockFileEx(file, 0, 1, 0, &range);
-    CloseHandle(file);
-  }
-  if (directory_ != -1) {
-    HANDLE mutex = reinterpret_cast<HANDLE>(directory_);
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
-  }
+  if (file_ == -1) return;
+  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
+  // run to open the name again. Renamed aside first, since a file whose removal is pending keeps
+  // its name, unopenable, until the runs that wait for it have let go.
+  LARGE_INTEGER size;
+  if (created_ && GetFileSizeEx(file, &size) && size.QuadPart == 0 && still_named(file, name_))
+    clear_old_file(name_);
+  // Closing alone releases the lock only some time later.
+  OVERLAPPED range = locked_range();
+  UnlockFileEx(file, 0, 1, 0, &range);
+  CloseHandle(file);
 }
 
 }  // namespace drosk::platform

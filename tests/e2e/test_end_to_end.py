@@ -3,6 +3,7 @@ import concurrent.futures
 import copy
 import os
 import subprocess
+import time
 import unittest
 
 from drosk_case import DROSK, DroskCase, posix_only
@@ -210,6 +211,25 @@ class ParallelRuns(DroskCase):
         for n, run in zip(runs, done):
             self.assertEqual((run.status, run.stdout, run.stderr),
                              (n % 2, b"preprocessed\n", b"src/A%d.java:%d: error\r\n" % (n, n)))
+
+
+    def test_runs_that_stop_early_take_turns_and_leave_no_command_log(self):
+        # The lock is the command log, which each run that created it removes again before the
+        # compile. A run that waited meanwhile has the removed file: it must open the name again,
+        # or it is inside at once with a later run that locked a new file. Staggered starts, so
+        # that later runs come after a removal; several rounds, since one may fall out without.
+        self.ini(preprocess=self.stub("--inside", "turn", "--sleep", "0.3", "--exit", "1"))
+
+        def run_after(n):
+            time.sleep(0.15 * n)
+            return self.drosk("A.java")
+        for round in range(3):
+            with concurrent.futures.ThreadPoolExecutor(6) as pool:
+                done = list(pool.map(run_after, range(6)))
+            self.assertEqual([(run.status, run.stderr) for run in done],
+                             [(1, b"Preprocess error.")] * len(done))
+            self.assertFalse(self.exists("turn.both"), "round %d" % round)
+            self.assertFalse(self.exists("__drosk__.log"))
 
 
     def test_runs_in_several_directories_rewrite_one_argument_file_whole(self):

@@ -7,6 +7,8 @@
 //   --out TEXT            write TEXT and a line end to standard output
 //   --err-file FILE       copy FILE to standard error, byte for byte
 //   --fds FILE            write where standard input, output and error lead to FILE, one a line
+//   --inside DIR          make the directory DIR for the sleep; where it is there already (another
+//                         stub is inside at the same time), write DIR.both
 //   --sleep SECONDS       then wait that long
 //   --delete FILE         delete FILE
 //   --kill-self SIGNAL    end by signal number SIGNAL, at its default action
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -70,7 +73,8 @@ std::string signal_lines() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string record, record_line, copy_arg_file, out, err_file, fds, remove, signals, read_line;
+  std::string record, record_line, inside, copy_arg_file, out, err_file, fds, remove, signals,
+      read_line;
   int status = 0, kill_signal = 0;
   double sleep_seconds = 0;
   int i = 1;
@@ -94,6 +98,8 @@ int main(int argc, char** argv) {
       err_file = value;
     } else if (option == "--fds") {
       fds = value;
+    } else if (option == "--inside") {
+      inside = value;
     } else if (option == "--sleep") {
       sleep_seconds = std::atof(value.c_str());
     } else if (option == "--delete") {
@@ -145,7 +151,11 @@ int main(int argc, char** argv) {
     for (int c; (c = std::getchar()) != EOF && c != '\n';) line += static_cast<char>(c);
     write_file(read_line, line);
   }
+  std::error_code error;
+  if (!inside.empty() && !std::filesystem::create_directory(inside, error))
+    write_file(inside + ".both", "");
   if (sleep_seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep_seconds));
+  if (!inside.empty()) std::filesystem::remove(inside, error);
   if (!remove.empty()) std::remove(remove.c_str());
   if (kill_signal != 0) {
     // A sanitizer's own handler must not turn the signal into a report and a different end.
