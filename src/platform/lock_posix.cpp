@@ -23,6 +23,14 @@ int open_lock_file(const char* name, bool& created) {
   }
 }
 
+// Whether `name` still names the open file `fd`: the run before, or a command, may have removed or
+// renamed it.
+bool still_named(int fd, const char* name) {
+  struct stat held, named;
+  return fstat(fd, &held) == 0 && lstat(name, &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 directory_lock::directory_lock(const std::string& name, bool wait) : name_(name) {
@@ -30,7 +38,7 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
   // compare) is given up on, and the run goes on unlocked.
   for (int round = 0; round < 100; ++round) {
     int fd = open_lock_file(name.c_str(), created_);
-    struct stat held, named;
+    struct stat held;
     if (fd == -1 || fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
       if (fd != -1) close(fd);
       return;
@@ -40,8 +48,7 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
       continue;
     busy_ = locked != 0 && errno == EWOULDBLOCK;
     // The run before may have removed the file before letting go: the name is opened again.
-    bool gone = locked == 0 && (lstat(name.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
-                                named.st_ino != held.st_ino);
+    bool gone = locked == 0 && !still_named(fd, name.c_str());
     // Where the file system has no locks, the file is kept all the same, to be removed at the end.
     if (busy_ || gone)
       close(fd);
@@ -54,12 +61,13 @@ directory_lock::directory_lock(const std::string& name, bool wait) : name_(name)
 directory_lock::~directory_lock() {
   if (file_ == -1) return;
   // Still empty, so no compile wrote the command log: removed while the lock is held, for the next
-  // run to open the name again. Not where a command removed it: the name may be a new log then.
+  // run to open the name again. Not where a command removed or renamed it: the name may be a new
+  // log then.
+  int fd = static_cast<int>(file_);
   struct stat info;
-  if (created_ && fstat(static_cast<int>(file_), &info) == 0 && info.st_size == 0 &&
-      info.st_nlink == 1)
+  if (created_ && fstat(fd, &info) == 0 && info.st_size == 0 && still_named(fd, name_.c_str()))
     unlink(name_.c_str());
-  close(static_cast<int>(file_));
+  close(fd);
 }
 
 }  // namespace drosk::platform

@@ -161,11 +161,15 @@ class Lock(RunCase):
         self.assertIsNone(self.received("b/javac"))
 
     def test_a_command_log_that_a_command_removes_is_written_anew_and_kept(self):
-        # Removed by the preprocess: the lock's file is then no longer the log, and must not take
-        # the new log with it when it is let go.
-        self.ini(preprocess=self.stub("--delete", "__drosk__.log"))
-        self.assertEqual(self.drosk("A.java").status, 0)
-        self.assertTrue(self.read("__drosk__.log").endswith(b" A.java 2>__stderr__.log||EXIT 1"))
+        # Removed or renamed by the preprocess: the lock's file is then no longer the log, and must
+        # not take the new log with it when it is let go.
+        for preprocess in (self.stub("--delete", "__drosk__.log"), "mv __drosk__.log moved.log"):
+            with self.subTest(preprocess=preprocess):
+                self.ini(preprocess=preprocess)
+                self.assertEqual(self.drosk("A.java").status, 0)
+                self.assertTrue(
+                    self.read("__drosk__.log").endswith(b" A.java 2>__stderr__.log||EXIT 1"))
+                os.remove(self.path("__drosk__.log"))
 
     def daemon_pid(self):
         deadline = time.monotonic() + 10
